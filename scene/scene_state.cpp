@@ -1,0 +1,16 @@
+#include "scene/scene.h"
+
+namespace nimbrost {
+
+SceneState scene;
+
+EffectFn findEffect(unsigned char key) {
+    for (const EffectEntry *row = effectRegistry; row->draw != nullptr; ++row) {
+        if (static_cast<unsigned char>(row->key) == key) {
+            return row->draw;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace nimbrost
