@@ -140,6 +140,9 @@ void reopenMidiOut();
 void initSquareField();
 void drawFrame();
 
+// Draws the help and info column over the finished frame; changes no lasting GL state.
+void drawOverlay(double fps);
+
 void applyEffectPreamble(double dx, double dy, double dz);
 void drawUnitSquare(double borderAlpha);
 double squareAlpha();
