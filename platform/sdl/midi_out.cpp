@@ -1,19 +1,130 @@
+#include <cstdint>
+
+#include "platform/sdl/synthesizer.h"
 #include "platform/win32.h"
 
-// No MIDI output device exists yet on this platform: opening reports that no driver is present
-// and leaves the handle null, which the program treats as silence.
+// The one MIDI output device, the embedded synthesizer, reached both as the MIDI mapper and as
+// device 0. It takes one client at a time. Handles are serial numbers, so that a handle closed
+// once is refused from then on, even after the output has been opened again.
 
-MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT, DWORD_PTR, DWORD_PTR, DWORD) {
-    if (phmo != nullptr) {
-        *phmo = nullptr;
+namespace {
+
+struct MidiOutput {
+    std::uintptr_t openHandle; // 0 while closed
+    std::uintptr_t lastHandle; // the last serial number handed out
+    DWORD runningStatus;       // the last channel status sent since the open, or 0
+};
+
+MidiOutput output;
+
+HMIDIOUT handleFromSerial(std::uintptr_t serial) {
+    return reinterpret_cast<HMIDIOUT>(serial);
+}
+
+// The synthesizer when `hmo` is the open output's handle, otherwise null.
+fluid_synth_t *synthesizerFor(HMIDIOUT hmo) {
+    if (hmo == nullptr || hmo != handleFromSerial(output.openHandle)) {
+        return nullptr;
     }
-    return MMSYSERR_NODRIVER;
+    return playingSynthesizer();
 }
 
-MMRESULT midiOutShortMsg(HMIDIOUT, DWORD) {
-    return MMSYSERR_INVALHANDLE;
+// Plays one channel message; `status` is 0x80 to 0xEF, the data bytes are 7-bit values.
+void playChannelMessage(fluid_synth_t *synth, DWORD status, int data1, int data2) {
+    const int channel = static_cast<int>(status & 0x0F);
+    switch (status & 0xF0) {
+    case 0x80:
+        fluid_synth_noteoff(synth, channel, data1);
+        break;
+    case 0x90: // a velocity of 0 ends the note
+        fluid_synth_noteon(synth, channel, data1, data2);
+        break;
+    case 0xA0:
+        fluid_synth_key_pressure(synth, channel, data1, data2);
+        break;
+    case 0xB0:
+        fluid_synth_cc(synth, channel, data1, data2);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(synth, channel, data1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
+        break;
+    default: // 0xE0: pitch bend, least significant 7 bits first
+        fluid_synth_pitch_bend(synth, channel, data1 | data2 << 7);
+        break;
+    }
 }
 
-MMRESULT midiOutClose(HMIDIOUT) {
-    return MMSYSERR_INVALHANDLE;
+} // namespace
+
+MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR, DWORD_PTR, DWORD fdwOpen) {
+    if (phmo == nullptr) {
+        return MMSYSERR_INVALPARAM;
+    }
+    *phmo = nullptr;
+    if (uDeviceID != MIDI_MAPPER && uDeviceID != 0) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    // No callbacks: the output never reports back.
+    if (fdwOpen != CALLBACK_NULL) {
+        return MMSYSERR_INVALFLAG;
+    }
+    if (synthesizerFor(handleFromSerial(output.openHandle)) != nullptr) {
+        return MMSYSERR_ALLOCATED;
+    }
+    if (!startSynthesizer()) {
+        return MMSYSERR_NODRIVER;
+    }
+    output.lastHandle += 1;
+    output.openHandle = output.lastHandle;
+    output.runningStatus = 0;
+    *phmo = handleFromSerial(output.openHandle);
+    return MMSYSERR_NOERROR;
+}
+
+// The message is status | data1 << 8 | data2 << 16; the top byte is not sent. A low byte below
+// 0x80 continues the last channel status (running status): it is then the first data byte and the
+// next byte the second. System messages are not played; a system common message ends running
+// status, a real-time one leaves it.
+MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
+    fluid_synth_t *synth = synthesizerFor(hmo);
+    if (synth == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    DWORD status = dwMsg & 0xFF;
+    DWORD data = dwMsg >> 8;
+    if (status < 0x80) {
+        if (output.runningStatus == 0) {
+            return MMSYSERR_NOERROR; // nothing to continue
+        }
+        data = dwMsg;
+        status = output.runningStatus;
+    } else if (status >= 0xF0) {
+        if (status < 0xF8) {
+            output.runningStatus = 0;
+        }
+        return MMSYSERR_NOERROR;
+    } else {
+        output.runningStatus = status;
+    }
+    playChannelMessage(synth, status, static_cast<int>(data & 0x7F),
+                       static_cast<int>(data >> 8 & 0x7F));
+    return MMSYSERR_NOERROR;
+}
+
+// Closing returns the synthesizer to its start state (programs, controllers, reverb and chorus),
+// as a device opened afresh would be, and silences every note at once. The reset alone would let
+// the notes ring out, and it must come first: after it the notes are cut, before it they would
+// be released again.
+MMRESULT midiOutClose(HMIDIOUT hmo) {
+    fluid_synth_t *synth = synthesizerFor(hmo);
+    if (synth == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    fluid_synth_system_reset(synth);
+    fluid_synth_all_sounds_off(synth, -1);
+    output.openHandle = 0;
+    return MMSYSERR_NOERROR;
 }

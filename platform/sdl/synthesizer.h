@@ -1,0 +1,25 @@
+// The General MIDI synthesizer behind the MIDI output: FluidSynth with a soundfont from the
+// system's packages, playing through SDL's audio. It starts on first use and then lives as long as
+// the process, so that closing and re-opening the MIDI output costs next to nothing.
+#pragma once
+
+#include <SDL.h>
+#include <fluidsynth.h>
+
+// The environment variable that names the soundfont to use instead of the system's General MIDI
+// soundfont; when it is set, no other file is tried.
+#define NIMBROST_SOUNDFONT_VARIABLE "NIMBROST_SOUNDFONT"
+
+// Makes the synthesizer ready to play: loads the soundfont unless it is loaded and opens the audio
+// device unless it is open. Returns false when no soundfont or no audio device can be had; what
+// did succeed is kept for the next try.
+bool startSynthesizer();
+
+// Closes the audio device and frees the synthesizer with its soundfont. Runs at exit too.
+void stopSynthesizer();
+
+// The synthesizer while it plays (loaded and with an open audio device), otherwise null.
+fluid_synth_t *playingSynthesizer();
+
+// The audio device the synthesizer plays through, or 0.
+SDL_AudioDeviceID synthesizerAudioDevice();
