@@ -7,14 +7,14 @@
 
 namespace nimbrost {
 
-void drawSquareRoots();       // Part 3.1, key '1'
-void drawDancingPolaroids();  // Part 3.2, key '2'
-void drawWishingWell();       // Part 3.3, key '3'
-void drawBipolarAttractors(); // Part 3.4, key '4'
-void drawPolarFlowers();      // Part 3.5, key '5'
-void drawTurbulenceBubble();  // Part 3.6, key '6'
-void drawOscilloscope();      // Part 3.7, key '7'
-void drawBrokenMosaic();      // Part 3.8, key '8'
+void drawSquareRoots();       // key '1'
+void drawDancingPolaroids();  // key '2'
+void drawWishingWell();       // key '3'
+void drawBipolarAttractors(); // key '4'
+void drawPolarFlowers();      // key '5'
+void drawTurbulenceBubble();  // key '6'
+void drawOscilloscope();      // key '7'
+void drawBrokenMosaic();      // key '8'
 
 // "Wishing well": moves `count` consecutive squares from `first` under the iterated sine map and
 // recolours them from `wellColorClock`, with update indices 0 to count - 1. A count of 0 or less

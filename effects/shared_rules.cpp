@@ -1,5 +1,5 @@
-// The two rules that recur in the effects (the Overview's "Shared types and helpers"), and the
-// usual drawing of one square of the square field (Part 2.5).
+// The two rules that several effects share, the colour cycle and the polar placement with its
+// note, and the usual drawing of one square of the square field.
 #include <cmath>
 
 #include "effects/effects.h"

@@ -6,7 +6,7 @@ using nimbrost::scene;
 
 namespace {
 
-// Part 3.4: each coordinate of the square's previous place, added to the clock, drives one of
+// Each coordinate of the square's previous place, added to the clock, drives one of
 // the three oscillators.
 PolarShape attractorShape(int, double clock, const nimbrost::Square &before) {
     return {nimbrost::sineWave(clock + before.x, 233, 112, 5, 20),

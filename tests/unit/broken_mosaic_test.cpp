@@ -16,8 +16,8 @@ constexpr double twoPi = 6.2831853072;
 
 class BrokenMosaicTest : public EffectTest {
   protected:
-    // Follows one frame of Part 3.8 from the two clocks: rebuilds every tile's matrix with the
-    // same GL calls from the Part's formulas and compares it, its colour and its outline with
+    // Follows one frame of the mosaic from the two clocks: rebuilds every tile's matrix with the
+    // same GL calls from the effect's formulas and compares it, its colour and its outline with
     // the logged ones. Advances the clocks as the frame should.
     void expectFrame(double &clock, double &spinClock, double alpha, bool borders) {
         ASSERT_EQ(glcalls::rects.size(), 40u);
@@ -116,7 +116,7 @@ TEST_F(BrokenMosaicTest, FirstFrameSeedsFromTheCalendarOnceAndNeverAgain) {
     EXPECT_EQ(scene.randomState, afterReset);
 }
 
-TEST_F(BrokenMosaicTest, FromAFixedStartTheFramesFollowThePart) {
+TEST_F(BrokenMosaicTest, FromAFixedStartTheFramesFollowTheClocks) {
     choose(nimbrost::drawBrokenMosaic);
     scene.mosaicClock = 0.625; // as if seeded
     scene.mosaicSpinClock = 0.25;

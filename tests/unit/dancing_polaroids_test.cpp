@@ -21,7 +21,7 @@ PolaroidState current() {
             scene.polaroidSpiralClock};
 }
 
-// Steps 2 to 4 of Part 3.2: the wobble clock, the frame's angle step and the wrapped base angle.
+// The start of a frame: the wobble clock, the frame's angle step and the wrapped base angle.
 double advanceWobble(PolaroidState &st) {
     st.wobble += 10 * nimbrost::sineWave(st.clock, 530, 0, -0.75, 0.75);
     const double step = nimbrost::sineWave(st.wobble, 2700, 400, -0.1, 0.1);
@@ -42,8 +42,8 @@ double angleReaching(double target, double step) {
 
 class DancingPolaroidsTest : public EffectTest {
   protected:
-    // Follows one frame of Part 3.2 from `st`: rebuilds every rectangle's matrix with the same
-    // GL calls from the Part's formulas and compares it and its colour with the logged one.
+    // Follows one frame of the effect from `st`: rebuilds every rectangle's matrix with the same
+    // GL calls from the effect's formulas and compares it and its colour with the logged one.
     void expectFrame(PolaroidState &st, double alpha) {
         const double step = advanceWobble(st);
         while (st.angle > limit) {
@@ -134,7 +134,7 @@ TEST_F(DancingPolaroidsTest, FirstFrameSeedsFromTheCalendarOnceAndNeverAgain) {
     EXPECT_EQ(scene.polaroidClock, clock + 0.5 + 0.5);
 }
 
-TEST_F(DancingPolaroidsTest, FromAFixedStartTheFramesFollowThePart) {
+TEST_F(DancingPolaroidsTest, FromAFixedStartTheFramesFollowTheClocks) {
     choose(nimbrost::drawDancingPolaroids);
     scene.polaroidClock = 417.0; // as if rand() % 1000 had given 417
     PolaroidState st = current();

@@ -1,5 +1,5 @@
 // Fixture and helpers for the effect tests: choosing an effect as its key does, drawing frames
-// with a fresh GL call log, and the Overview's two shared rules written out from the spec, so
+// with a fresh GL call log, and the effects' two shared rules written out again independently, so
 // that a test can follow an effect's clocks square by square.
 #pragma once
 
@@ -85,7 +85,7 @@ class EffectTest : public GlTest {
     }
 };
 
-// The colour cycle of the Overview: the clock after the step of square `index`.
+// The colour cycle: the clock after the step of square `index`.
 inline double colorClockAfter(double clock, std::uint32_t index) {
     return clock + 0.0001 * nimbrost::sineWave(std::sin(clock), 100, index, 0, 1);
 }
@@ -130,8 +130,8 @@ struct PolarShape {
 typedef std::function<PolarShape(int index, double clock, const nimbrost::Square &before)>
     ShapeRule;
 
-// Follows one frame of a polar effect (Parts 3.4 to 3.7) that has just been drawn, square by
-// square in the order the Parts give: shape from the clock, the point stored, the clock
+// Follows one frame of a polar effect ("Bipolar attractors" to "Oscilloscope") that has just been
+// drawn, square by square in the effects' order: shape from the clock, the point stored, the clock
 // advanced, the note added, the personality shift, the colour from the colour clock, the colour
 // clock's step. Checks each stored square exactly and each logged rectangle (drawn where the
 // square is stored, in its colour, with `faceAlpha`). `before` is the square field as the frame

@@ -8,7 +8,7 @@ using nimbrost::scene;
 
 namespace {
 
-// Part 3.7: slow radius, fast wide angles taken as radians as they are.
+// Slow radius, fast wide angles taken as radians as they are.
 PolarShape scopeShape(int, double clock, const nimbrost::Square &) {
     return {nimbrost::sineWave(clock, 2333, 2, 1.0, 15.0),
             nimbrost::sineWave(clock, 13, 4882, 0.0, 360.0),

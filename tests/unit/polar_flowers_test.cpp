@@ -6,7 +6,7 @@ using nimbrost::scene;
 
 namespace {
 
-// Part 3.5: the upper bound h = 0.2 i + 1 of all three oscillators grows with the index.
+// The upper bound h = 0.2 i + 1 of all three oscillators grows with the index.
 PolarShape flowerShape(int i, double clock, const nimbrost::Square &) {
     const double h = 0.2 * i + 1.0;
     return {nimbrost::sineWave(clock, 2333, 2, 1.0, h), nimbrost::sineWave(clock, 38, 4882, 0.0, h),

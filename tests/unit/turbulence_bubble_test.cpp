@@ -8,7 +8,7 @@ using nimbrost::scene;
 
 namespace {
 
-// Part 3.6: radius 1 to 15 for all, angle bounds the square's own index.
+// Radius 1 to 15 for all, angle bounds the square's own index.
 PolarShape bubbleShape(int i, double clock, const nimbrost::Square &) {
     const double n = i;
     return {nimbrost::sineWave(clock, 2333, 2, 1.0, 15.0),

@@ -8,7 +8,7 @@ using nimbrost::scene;
 
 namespace {
 
-// One square through the update of Part 3.3 with update index i.
+// One square through the well's update with update index i.
 void updateSquare(nimbrost::Square &q, int i, double &colorClock) {
     q.x = nimbrost::sineWave(q.x, 31, i, 0, 5);
     q.y = nimbrost::sineWave(q.y, 31, i, 0, 5);
@@ -51,7 +51,7 @@ void expectField(const nimbrost::Square *expected) {
 
 class WishingWellTest : public EffectTest {
   protected:
-    // The shaft of Part 3.3 rebuilt with the same GL calls from `wellClock` and the field that
+    // The shaft rebuilt with the same GL calls from `wellClock` and the field that
     // the frame found: square k under k + 1 turns by theta, shifted by its index and the offset.
     void expectShaft(const nimbrost::Square *drawnField, double wellClock) {
         ASSERT_EQ(glcalls::rects.size(), 80u);
