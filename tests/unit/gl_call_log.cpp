@@ -3,15 +3,11 @@
 namespace glcalls {
 
 int pushes = 0;
-int pops = 0;
-int begins = 0;
 std::vector<Draw> rects;
 std::vector<Draw> lineLoops;
 
 void clear() {
     pushes = 0;
-    pops = 0;
-    begins = 0;
     rects.clear();
     lineLoops.clear();
 }
@@ -28,7 +24,6 @@ static Draw currentState() {
 extern "C" {
 
 void __real_glPushMatrix(void);
-void __real_glPopMatrix(void);
 void __real_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2);
 void __real_glBegin(GLenum mode);
 
@@ -37,18 +32,12 @@ void __wrap_glPushMatrix(void) {
     __real_glPushMatrix();
 }
 
-void __wrap_glPopMatrix(void) {
-    ++glcalls::pops;
-    __real_glPopMatrix();
-}
-
 void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
     glcalls::rects.push_back(glcalls::currentState());
     __real_glRectd(x1, y1, x2, y2);
 }
 
 void __wrap_glBegin(GLenum mode) {
-    ++glcalls::begins;
     if (mode == GL_LINE_LOOP) {
         glcalls::lineLoops.push_back(glcalls::currentState());
     }

@@ -1,8 +1,8 @@
-// A log of the matrix-stack and drawing calls that the code under test makes, for counting
-// pushes, pops, rectangles and outlines. The test binary is linked with
-// -Wl,--wrap=glPushMatrix,--wrap=glPopMatrix,--wrap=glRectd,--wrap=glBegin (tests/CMakeLists.txt):
-// every call of those four, from the scene library and the tests alike, goes through the
-// wrappers in gl_call_log.cpp, which log it and then make the real call.
+// A log of the matrix pushes and drawing calls that the code under test makes, for counting
+// pushes, rectangles and outlines (the stack depth read back after a frame shows the pops). The
+// test binary is linked with -Wl,--wrap=glPushMatrix,--wrap=glRectd,--wrap=glBegin
+// (tests/CMakeLists.txt): every call of those three, from the scene library and the tests alike,
+// goes through the wrappers in gl_call_log.cpp, which log it and then make the real call.
 #pragma once
 
 #include <array>
@@ -19,8 +19,6 @@ struct Draw {
 };
 
 extern int pushes;
-extern int pops;
-extern int begins;                  // every glBegin, any mode
 extern std::vector<Draw> rects;     // every glRectd, with the state it was drawn in
 extern std::vector<Draw> lineLoops; // every glBegin(GL_LINE_LOOP): the outlines
 
