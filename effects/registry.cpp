@@ -5,18 +5,14 @@ namespace nimbrost {
 
 const EffectEntry effectRegistry[] = {
     {drawSquareRoots, '1', "Square roots"},
-    {drawPendingEffect, '2', "Dancing polaroids"},
-    {drawPendingEffect, '3', "Wishing well"},
-    {drawPendingEffect, '4', "Bipolar attractors *+"},
-    {drawPendingEffect, '5', "Polar flowers *+"},
-    {drawPendingEffect, '6', "Turbulence bubble *+"},
-    {drawPendingEffect, '7', "Oscilloscope *+"},
-    {drawPendingEffect, '8', "Broken mosaic"},
+    {drawDancingPolaroids, '2', "Dancing polaroids"},
+    {drawWishingWell, '3', "Wishing well"},
+    {drawBipolarAttractors, '4', "Bipolar attractors *+"},
+    {drawPolarFlowers, '5', "Polar flowers *+"},
+    {drawTurbulenceBubble, '6', "Turbulence bubble *+"},
+    {drawOscilloscope, '7', "Oscilloscope *+"},
+    {drawBrokenMosaic, '8', "Broken mosaic"},
     {nullptr, 0, nullptr},
 };
-
-void drawPendingEffect() {
-    applyEffectPreamble(0, -10, -25);
-}
 
 } // namespace nimbrost
