@@ -18,6 +18,14 @@ class MessagesTest : public PlatformTest {
         SDL_SetModState(KMOD_NONE);
     }
 
+    void pushCloseRequest() {
+        SDL_Event event = {};
+        event.window.type = SDL_WINDOWEVENT;
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        event.window.windowID = window->sdlId;
+        SDL_PushEvent(&event);
+    }
+
     void pushKey(Uint32 type, SDL_Scancode scancode, Uint16 mod = KMOD_NONE) {
         SDL_Event event = {};
         event.key.type = type;
@@ -123,11 +131,7 @@ TEST_F(MessagesTest, MouseMessagesCarrySignedClientPointsButtonsAndTheWheel) {
 }
 
 TEST_F(MessagesTest, CloseRequestsAndSignalsBecomeCloseMessagesForTheWindow) {
-    SDL_Event event = {};
-    event.window.type = SDL_WINDOWEVENT;
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
-    event.window.windowID = window->sdlId;
-    SDL_PushEvent(&event);
+    pushCloseRequest();
     MSG message;
     ASSERT_TRUE(nextMessage(WM_CLOSE, WM_CLOSE, message));
     EXPECT_EQ(message.hwnd, window);
@@ -142,11 +146,7 @@ TEST_F(MessagesTest, CloseRequestsAndSignalsBecomeCloseMessagesForTheWindow) {
 
 TEST_F(MessagesTest, QuitComesAfterEverythingElseAndOnlyRemovedMessagesGo) {
     PostQuitMessage(3);
-    SDL_Event event = {};
-    event.window.type = SDL_WINDOWEVENT;
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
-    event.window.windowID = window->sdlId;
-    SDL_PushEvent(&event);
+    pushCloseRequest();
     MSG message;
     ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
     EXPECT_EQ(message.message, static_cast<UINT>(WM_CLOSE));

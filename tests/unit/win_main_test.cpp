@@ -14,6 +14,10 @@ namespace {
 
 HINSTANCE const module = reinterpret_cast<HINSTANCE>(0x400000);
 
+// Double-buffered RGBA for a window, 32 colour and 16 depth bits, nothing else.
+const std::string pixelFormatRequest =
+    "size 40, version 1, flags 0x25, type 0, colour 32, depth 16, layer 0, rest 0";
+
 } // namespace
 
 class WinMainTest : public GlTest {
@@ -103,10 +107,8 @@ TEST_F(WinMainTest, WindowedRunStartsAndShutsDownInOrder) {
         "0x400000, null) -> #4",
         "WM_CREATE -> 0",
         "GetDC(#4) -> #5",
-        "ChoosePixelFormat(#5, size 40, version 1, flags 0x25, type 0, colour 32, depth 16, "
-        "layer 0, rest 0) -> 7",
-        "SetPixelFormat(#5, 7, size 40, version 1, flags 0x25, type 0, colour 32, depth 16, "
-        "layer 0, rest 0)",
+        "ChoosePixelFormat(#5, " + pixelFormatRequest + ") -> 7",
+        "SetPixelFormat(#5, 7, " + pixelFormatRequest + ")",
         "wglCreateContext(#5) -> #6",
         "wglMakeCurrent(#5, #6)",
         "CreateFontA(16, 8, 0, 0, 300, 0, 0, 0, 0, 4, 0, 4, 0, \"Verdana\") -> #7",
@@ -157,10 +159,8 @@ TEST_F(WinMainTest, FullScreenStartTakesTheScreenSizeAndHidesTheCursorTwice) {
                   "WM_CREATE -> 0",
                   "ShowCursor(0) -> -1",
                   "GetDC(#4) -> #5",
-                  "ChoosePixelFormat(#5, size 40, version 1, flags 0x25, type 0, colour 32, "
-                  "depth 16, layer 0, rest 0) -> 7",
-                  "SetPixelFormat(#5, 7, size 40, version 1, flags 0x25, type 0, colour 32, "
-                  "depth 16, layer 0, rest 0)",
+                  "ChoosePixelFormat(#5, " + pixelFormatRequest + ") -> 7",
+                  "SetPixelFormat(#5, 7, " + pixelFormatRequest + ")",
                   "wglCreateContext(#5) -> #6",
                   "wglMakeCurrent(#5, #6)",
                   "GetWindowLongA(#4, -16) -> 0x90880000",
