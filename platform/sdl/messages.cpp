@@ -59,8 +59,24 @@ LPARAM packPoint(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }
 
+// The window an input event is for. SDL names no window (id 0) until it has noticed that one of
+// ours has the focus, which can come after the first keys; the X server sends input only to a
+// window that has it, so such events go to the program's first visible window.
+HWND__ *inputWindow(Uint32 sdlId) {
+    HWND__ *window = platform::findWindowBySdlId(sdlId);
+    if (window != nullptr || sdlId != 0) {
+        return window;
+    }
+    for (HWND__ &candidate : platform::windows) {
+        if (candidate.inUse && (SDL_GetWindowFlags(candidate.sdl) & SDL_WINDOW_SHOWN) != 0) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
+
 void postKey(const SDL_KeyboardEvent &key) {
-    HWND__ *window = platform::findWindowBySdlId(key.windowID);
+    HWND__ *window = inputWindow(key.windowID);
     const UINT code = platform::virtualKeyFromScancode(key.keysym.scancode);
     if (window == nullptr || code == 0) {
         return;
@@ -86,7 +102,7 @@ void postKey(const SDL_KeyboardEvent &key) {
 }
 
 void postButton(const SDL_MouseButtonEvent &button) {
-    HWND__ *window = platform::findWindowBySdlId(button.windowID);
+    HWND__ *window = inputWindow(button.windowID);
     const bool down = button.type == SDL_MOUSEBUTTONDOWN;
     WPARAM bit = 0;
     UINT message = 0;
@@ -114,7 +130,7 @@ void postButton(const SDL_MouseButtonEvent &button) {
 }
 
 void postMotion(const SDL_MouseMotionEvent &motion) {
-    HWND__ *window = platform::findWindowBySdlId(motion.windowID);
+    HWND__ *window = inputWindow(motion.windowID);
     if (window != nullptr) {
         post(window, WM_MOUSEMOVE, buttonBits(motion.state) | modifierBits(),
              packPoint(motion.x, motion.y), pointerOnScreen());
@@ -123,7 +139,7 @@ void postMotion(const SDL_MouseMotionEvent &motion) {
 
 // One notch is 120, positive away from the user; the position is on the screen.
 void postWheel(const SDL_MouseWheelEvent &wheel) {
-    HWND__ *window = platform::findWindowBySdlId(wheel.windowID);
+    HWND__ *window = inputWindow(wheel.windowID);
     if (window == nullptr) {
         return;
     }

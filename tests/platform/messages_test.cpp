@@ -26,10 +26,11 @@ class MessagesTest : public PlatformTest {
         SDL_PushEvent(&event);
     }
 
-    void pushKey(Uint32 type, SDL_Scancode scancode, Uint16 mod = KMOD_NONE) {
+    void pushKey(Uint32 type, SDL_Scancode scancode, Uint16 mod = KMOD_NONE,
+                 bool focusKnown = true) {
         SDL_Event event = {};
         event.key.type = type;
-        event.key.windowID = window->sdlId;
+        event.key.windowID = focusKnown ? window->sdlId : 0;
         event.key.keysym.scancode = scancode;
         event.key.keysym.mod = mod;
         SDL_PushEvent(&event);
@@ -68,6 +69,12 @@ TEST_F(MessagesTest, KeyReleasesCarryWindowsCodesByKeyPosition) {
         EXPECT_EQ(message.wParam, key.code) << key.scancode;
         EXPECT_EQ(static_cast<DWORD>(message.lParam) >> 30, 3u);
     }
+    // Keys that come before SDL knows which window has the focus go to the program's window.
+    pushKey(SDL_KEYUP, SDL_SCANCODE_F, KMOD_NONE, false);
+    MSG early;
+    ASSERT_TRUE(nextMessage(WM_KEYUP, WM_KEYUP, early));
+    EXPECT_EQ(early.hwnd, window);
+    EXPECT_EQ(early.wParam, static_cast<WPARAM>('F'));
     // Presses are WM_KEYDOWN; with Alt held the system-key messages come instead.
     pushKey(SDL_KEYDOWN, SDL_SCANCODE_B);
     pushKey(SDL_KEYUP, SDL_SCANCODE_F, KMOD_LALT);
