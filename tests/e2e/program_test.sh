@@ -55,13 +55,14 @@ start() {
     pid=$!
 }
 
-# The program's visible window; empty when none appears within 20 seconds.
+# The program's visible window; empty when none appears within 20 seconds. A search can fail on
+# its own while the window manager reparents windows (an X error ends xdotool), so it is retried.
 window=
-find_window() {
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Nimbrost$' 2>/dev/null |
-        head -n1)
+search_window() {
+    window=$(xdotool search --onlyvisible --name '^Nimbrost$' 2>/dev/null | head -n1)
     [ -n "$window" ]
 }
+find_window() { within 20 search_window; }
 
 # Waits up to SECONDS for the program to end; its exit status is then in $status.
 status=
@@ -71,6 +72,8 @@ wait_exit() {
     wait "$pid"
     status=$?
     pid=
+    # The X server removes the window of a client that has gone a moment later.
+    within 5 bash -c "! xdotool search --onlyvisible --name '^Nimbrost$' >/dev/null 2>&1"
 }
 
 stop() {
@@ -129,12 +132,12 @@ difference() {
     pixels=$(compare -metric AE "$work/$1.ppm" "$work/$2.ppm" null: 2>&1 | cut -d' ' -f1)
     echo $((pixels * 1000 / (1280 * 1024)))
 }
-# The x of the centre of the lit pixels right of the overlay strip, in client coordinates.
+# The x of the centre of the lit pixels, in client coordinates; -1 when nothing is lit.
 centre_x() {
-    convert "$work/$1.ppm" -crop "$((cw - 240))x${ch}+$((cx + 240))+$cy" +repage -threshold 2% \
-        -scale "$((cw - 240))x1!" -depth 16 txt:- |
+    convert "$work/$1.ppm" -crop "${cw}x${ch}+$cx+$cy" +repage -threshold 2% -scale "${cw}x1!" \
+        -depth 16 txt:- |
         awk -F'[,:() ]+' 'NR > 1 { sum += $4; moment += $1 * $4 }
-                          END { if (sum > 0) printf "%d\n", 240 + moment / sum; else print -1 }'
+                          END { if (sum > 0) printf "%d\n", moment / sum; else print -1 }'
 }
 
 # Focus the window: move the pointer over it and raise it.
@@ -155,11 +158,16 @@ row_band() { # row_band K -> y h
 # The program in a window, started, focused and showing a frame.
 start_window() {
     start "$@"
-    find_window || return 1
-    within 10 decorated_window || return 1
+    find_window || {
+        say "  no window appeared; the program is $(kill -0 "$pid" 2>/dev/null && echo running ||
+            echo gone); it said: $(cat "$work/out")"
+        return 1
+    }
+    within 10 decorated_window ||
+        { say "  the window is at $ox,$oy, ${ow}x$oh outside, client at $cx,$cy"; return 1; }
     focus
-    shot first
-    within 10 bash -c "import -window root $work/first.ppm && [ \$(convert $work/first.ppm -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:) -gt 0 ]"
+    drawn() { shot first && [ "$(lit first 0 0 "$cw" "$ch")" -gt 0 ]; }
+    within 10 drawn || { say "  the window stays black"; return 1; }
 }
 
 case_window() {
@@ -322,13 +330,18 @@ case_drag() {
         done
         xdotool mouseup 1
     }
+    # Messages are handled in order, so once the overlay that F1 shows has come and gone again,
+    # the drag before it has been handled; the picture is then measured without the overlay.
+    overlay() { shot "$1" && [ "$(light_blue "$1" 0 0 240 "$ch")" "$2" 500 ]; }
+    settle() {
+        xdotool key F1
+        within 5 overlay "$1" -gt && xdotool key F1 && within 5 overlay "$1" -lt
+    }
     drag 150
-    sleep 0.3
-    shot right
+    expect "the drag right is handled" settle right
     right=$(centre_x right)
     drag -300
-    sleep 0.3
-    shot left
+    expect "the drag left is handled" settle left
     left=$(centre_x left)
     moved() { [ "$right" -gt 0 ] && [ "$left" -ge 0 ] && [ $((right - left)) -gt 150 ]; }
     expect "dragging right then left moves the squares' centre left ($right then $left)" moved
