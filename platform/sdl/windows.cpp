@@ -55,7 +55,7 @@ WindowClass *findClass(LPCSTR name) {
         return nullptr;
     }
     if (isResourceNumber(name)) {
-        const auto atom = static_cast<std::uintptr_t>(reinterpret_cast<std::uintptr_t>(name));
+        const std::uintptr_t atom = reinterpret_cast<std::uintptr_t>(name);
         const std::uintptr_t index = atom - firstClassAtom;
         return atom >= firstClassAtom && index < classCapacity && classes[index].inUse
                    ? &classes[index]
