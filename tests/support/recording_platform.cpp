@@ -28,6 +28,7 @@ void clear() {
     midiAvailable = true;
     nextHandle = 1;
     openHandles.clear();
+    clearWindows();
 }
 
 std::vector<std::string> callsStartingWith(const std::string &prefix) {
@@ -38,6 +39,10 @@ std::vector<std::string> callsStartingWith(const std::string &prefix) {
         }
     }
     return found;
+}
+
+std::uintptr_t newHandle() {
+    return nextHandle++;
 }
 
 int openMidiOutputs() {
@@ -61,7 +66,7 @@ MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallback, DWOR
         *phmo = nullptr;
         return MMSYSERR_NODRIVER;
     }
-    const std::uintptr_t handle = nextHandle++;
+    const std::uintptr_t handle = newHandle();
     openHandles.insert(handle);
     *phmo = reinterpret_cast<HMIDIOUT>(handle);
     calls.push_back(

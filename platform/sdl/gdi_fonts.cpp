@@ -1,0 +1,283 @@
+// GDI objects (stock objects and fonts), selecting them into a device context, and the glyph
+// display lists of wglUseFontBitmapsA: fontconfig finds the face, FreeType draws each character
+// as a one-bit bitmap, and each becomes one glBitmap display list.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include "platform/sdl/sdl_platform.h"
+
+namespace {
+
+enum class GdiKind { none, brush, pen, font, palette };
+
+// What CreateFontA asks for.
+struct LogicalFont {
+    int height; // > 0: cell height, < 0: character height, 0: the default
+    int width;  // average character width, 0: the face's own proportions
+    int weight; // 100 to 900, 0: normal
+    bool italic;
+    char face[32];
+};
+
+struct GdiObject {
+    GdiKind kind;
+    bool inUse;
+    LogicalFont font;
+};
+
+// Stock objects by GetStockObject index: brushes 0-5, pens 6-8, fonts 10-14, 16, 17, the palette
+// 15, the DC brush 18 and pen 19.
+GdiObject stockObjects[] = {
+    {GdiKind::brush, true, {}},
+    {GdiKind::brush, true, {}},
+    {GdiKind::brush, true, {}},
+    {GdiKind::brush, true, {}},
+    {GdiKind::brush, true, {}},
+    {GdiKind::brush, true, {}},
+    {GdiKind::pen, true, {}},
+    {GdiKind::pen, true, {}},
+    {GdiKind::pen, true, {}},
+    {GdiKind::none, false, {}},
+    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
+    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
+    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
+    {GdiKind::font, true, {16, 0, FW_BOLD, false, "sans-serif"}},
+    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
+    {GdiKind::palette, true, {}},
+    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
+    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
+    {GdiKind::brush, true, {}},
+    {GdiKind::pen, true, {}},
+};
+constexpr int stockCount = sizeof stockObjects / sizeof stockObjects[0];
+
+constexpr int fontCapacity = 16;
+GdiObject fonts[fontCapacity];
+
+GdiObject *findObject(HGDIOBJ handle) {
+    for (GdiObject &object : stockObjects) {
+        if (&object == handle && object.inUse) {
+            return &object;
+        }
+    }
+    for (GdiObject &object : fonts) {
+        if (&object == handle && object.inUse) {
+            return &object;
+        }
+    }
+    return nullptr;
+}
+
+bool isStock(const GdiObject *object) {
+    return object >= stockObjects && object < stockObjects + stockCount;
+}
+
+bool selectedSomewhere(HGDIOBJ object) {
+    for (const HWND__ &window : platform::windows) {
+        if (window.inUse && window.dc.font == object) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Characters 0x80 to 0x9F of the ANSI code page; the rest of it matches Unicode.
+const std::uint16_t ansiHighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+FT_ULong unicodeFromAnsi(DWORD character) {
+    if (character >= 0x80 && character < 0xA0) {
+        return ansiHighControls[character - 0x80];
+    }
+    return character;
+}
+
+FT_Library freeType = nullptr;
+
+// The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
+FT_Face openFace(const LogicalFont &font) {
+    if (freeType == nullptr && FT_Init_FreeType(&freeType) != 0) {
+        freeType = nullptr;
+        return nullptr;
+    }
+    if (!FcInit()) {
+        return nullptr;
+    }
+    FcPattern *pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(font.face));
+    FcPatternAddInteger(pattern, FC_WEIGHT,
+                        FcWeightFromOpenType(font.weight == FW_DONTCARE ? FW_NORMAL : font.weight));
+    FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern *match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    FT_Face face = nullptr;
+    FcChar8 *file = nullptr;
+    int index = 0;
+    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        if (FT_New_Face(freeType, reinterpret_cast<const char *>(file), index, &face) != 0) {
+            face = nullptr;
+        }
+    }
+    if (match != nullptr) {
+        FcPatternDestroy(match);
+    }
+    return face;
+}
+
+// GDI's sizes: a positive height is the cell (ascent plus descent), a negative one the em; a
+// width scales the face horizontally to that average character width.
+bool setSize(FT_Face face, const LogicalFont &font) {
+    const TT_OS2 *os2 = static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const double unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 2048;
+    double cellUnits = face->ascender - face->descender;
+    if (os2 != nullptr && os2->usWinAscent + os2->usWinDescent > 0) {
+        cellUnits = os2->usWinAscent + os2->usWinDescent;
+    }
+    const int height = font.height == 0 ? 16 : font.height;
+    const double yEm = height > 0 ? height * unitsPerEm / cellUnits : -height;
+    double xEm = yEm;
+    if (font.width > 0 && os2 != nullptr && os2->xAvgCharWidth > 0) {
+        xEm = font.width * unitsPerEm / os2->xAvgCharWidth;
+    }
+    return FT_Set_Char_Size(face, std::lround(xEm * 64), std::lround(yEm * 64), 72, 72) == 0;
+}
+
+// The rendered glyph as glBitmap wants it: rows bottom-up, each a whole number of bytes. The
+// buffer is never empty, since Mesa refuses a display list built from a null bitmap.
+void bitmapRows(const FT_Bitmap &bitmap, std::vector<GLubyte> &bits) {
+    const unsigned width = bitmap.width;
+    const unsigned rows = bitmap.rows;
+    const unsigned rowBytes = (width + 7) / 8;
+    bits.assign(rowBytes * rows > 0 ? rowBytes * rows : 1, 0);
+    for (unsigned row = 0; row < rows; ++row) {
+        const unsigned char *source = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
+        GLubyte *target = &bits[(rows - 1 - row) * rowBytes];
+        if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+            std::memcpy(target, source, rowBytes);
+            continue;
+        }
+        for (unsigned x = 0; x < width; ++x) {
+            if (source[x] >= 128) {
+                target[x / 8] |= static_cast<GLubyte>(0x80 >> (x % 8));
+            }
+        }
+    }
+}
+
+void compileGlyph(FT_Face face, DWORD character, GLuint list, std::vector<GLubyte> &bits) {
+    const FT_Int32 flags = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
+    if (FT_Load_Char(face, unicodeFromAnsi(character), flags) != 0) {
+        FT_Load_Glyph(face, 0, flags);
+    }
+    const FT_GlyphSlot glyph = face->glyph;
+    bitmapRows(glyph->bitmap, bits);
+    const auto rows = static_cast<GLfloat>(glyph->bitmap.rows);
+    glNewList(list, GL_COMPILE);
+    glBitmap(static_cast<GLsizei>(glyph->bitmap.width), static_cast<GLsizei>(glyph->bitmap.rows),
+             static_cast<GLfloat>(-glyph->bitmap_left), rows - glyph->bitmap_top,
+             static_cast<GLfloat>((glyph->advance.x + 32) >> 6), 0, bits.data());
+    glEndList();
+}
+
+} // namespace
+
+HGDIOBJ GetStockObject(int i) {
+    if (i < 0 || i >= stockCount || !stockObjects[i].inUse) {
+        return nullptr;
+    }
+    return &stockObjects[i];
+}
+
+HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic, DWORD, DWORD,
+                  DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR pszFaceName) {
+    for (GdiObject &object : fonts) {
+        if (object.inUse) {
+            continue;
+        }
+        object = GdiObject();
+        object.kind = GdiKind::font;
+        object.inUse = true;
+        object.font.height = cHeight;
+        object.font.width = cWidth < 0 ? -cWidth : cWidth;
+        object.font.weight = cWeight;
+        object.font.italic = bItalic != 0;
+        if (pszFaceName != nullptr) {
+            std::strncpy(object.font.face, pszFaceName, sizeof object.font.face - 1);
+        }
+        return reinterpret_cast<HFONT>(&object);
+    }
+    return nullptr;
+}
+
+// Only fonts are selected here, the one kind that matters to OpenGL drawing.
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
+    HDC__ *dc = platform::findDc(hdc);
+    const GdiObject *object = findObject(h);
+    if (dc == nullptr || object == nullptr || object->kind != GdiKind::font) {
+        return nullptr;
+    }
+    HGDIOBJ previous = dc->font;
+    dc->font = h;
+    return previous;
+}
+
+// Stock objects are never deleted, and an object still selected into a context is not either.
+BOOL DeleteObject(HGDIOBJ ho) {
+    GdiObject *object = findObject(ho);
+    if (object == nullptr || selectedSomewhere(ho)) {
+        return FALSE;
+    }
+    if (!isStock(object)) {
+        *object = GdiObject();
+    }
+    return TRUE;
+}
+
+// One display list per character, first to first + count - 1, from the font selected into the
+// context: glBitmap with the origin on the baseline at the pen position and the advance in
+// whole pixels. Needs a current OpenGL context.
+BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
+    HDC__ *dc = platform::findDc(hdc);
+    const GdiObject *font = dc != nullptr ? findObject(dc->font) : nullptr;
+    if (font == nullptr || font->kind != GdiKind::font || first > 0xFF || count > 0x100 - first ||
+        SDL_GL_GetCurrentContext() == nullptr) {
+        return FALSE;
+    }
+    FT_Face face = openFace(font->font);
+    if (face == nullptr) {
+        return FALSE;
+    }
+    if (!setSize(face, font->font) &&
+        (face->num_fixed_sizes == 0 || FT_Select_Size(face, 0) != 0)) {
+        FT_Done_Face(face);
+        return FALSE;
+    }
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    std::vector<GLubyte> bits;
+    for (DWORD i = 0; i < count; ++i) {
+        compileGlyph(face, first + i, listBase + i, bits);
+    }
+    glPopClientAttrib();
+    FT_Done_Face(face);
+    return TRUE;
+}

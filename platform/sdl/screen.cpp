@@ -1,0 +1,98 @@
+// SDL's video start-up, the screen size, the cursor's display count and the pointer position.
+#include <cstdlib>
+
+#include "platform/sdl/sdl_platform.h"
+
+namespace {
+
+enum class Video { untried, ready, unavailable };
+Video video = Video::untried;
+
+// Win32 shows the cursor while this count is 0 or more.
+int cursorCount = 0;
+
+void applyCursorCount() {
+    SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool startDriver(const char *driver) {
+    if (driver != nullptr) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    }
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+bool present(const char *variable) {
+    const char *value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
+} // namespace
+
+namespace platform {
+
+bool ensureVideo() {
+    if (video != Video::untried) {
+        return video == Video::ready;
+    }
+    // Signals become WM_CLOSE here, not SDL_QUIT; a full-screen window stays up when another
+    // window takes the focus, as on Windows.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Without a display SDL would fall back to drawing off screen, where nobody sees the window:
+    // only a real display will do, unless the user names a driver.
+    bool started = false;
+    if (present("SDL_VIDEODRIVER")) {
+        started = startDriver(nullptr);
+    } else {
+        started = (present("DISPLAY") && startDriver("x11")) ||
+                  (present("WAYLAND_DISPLAY") && startDriver("wayland"));
+    }
+    video = started ? Video::ready : Video::unavailable;
+    if (started) {
+        SDL_StopTextInput();
+        applyCursorCount();
+    }
+    return started;
+}
+
+bool videoReady() {
+    return video == Video::ready;
+}
+
+void shutdownVideo() {
+    SDL_Quit();
+    video = Video::untried;
+}
+
+} // namespace platform
+
+int GetSystemMetrics(int nIndex) {
+    if ((nIndex != SM_CXSCREEN && nIndex != SM_CYSCREEN) || !platform::ensureVideo()) {
+        return 0;
+    }
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) != 0) {
+        return 0;
+    }
+    return nIndex == SM_CXSCREEN ? mode.w : mode.h;
+}
+
+int ShowCursor(BOOL bShow) {
+    cursorCount += bShow ? 1 : -1;
+    if (video == Video::ready) {
+        applyCursorCount();
+    }
+    return cursorCount;
+}
+
+BOOL GetCursorPos(LPPOINT lpPoint) {
+    if (lpPoint == nullptr || !platform::ensureVideo()) {
+        return FALSE;
+    }
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    lpPoint->x = x;
+    lpPoint->y = y;
+    return TRUE;
+}

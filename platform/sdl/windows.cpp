@@ -1,0 +1,282 @@
+// Window classes and top-level windows on SDL: creation with WM_CREATE, destruction with
+// WM_DESTROY, the default window procedure, the style word and the stock icons and cursors.
+#include <cstdint>
+#include <cstring>
+#include <strings.h>
+
+#include "platform/sdl/sdl_platform.h"
+
+struct HICON__ {
+    WORD id;
+};
+
+namespace {
+
+struct WindowClass {
+    bool inUse;
+    char name[256];
+    WNDPROC procedure;
+    UINT style;
+};
+
+constexpr int classCapacity = 8;
+WindowClass classes[classCapacity];
+
+// The first atom Windows gives to a registered class.
+constexpr ATOM firstClassAtom = 0xC000;
+
+// Predefined icons (IDI_*) and cursors (IDC_*), by resource number.
+HICON__ stockIcons[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32517}, {32518}};
+HICON__ stockCursors[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32640}, {32641}, {32642},
+                          {32643}, {32644}, {32645}, {32646}, {32648}, {32649}, {32650}, {32651}};
+
+// A resource name below 0x10000 is a number (MAKEINTRESOURCE), not a string.
+bool isResourceNumber(LPCSTR name) {
+    return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
+}
+
+template <std::size_t n>
+HICON__ *findStock(HICON__ (&table)[n], HINSTANCE instance, LPCSTR name) {
+    if (instance != nullptr || !isResourceNumber(name)) {
+        return nullptr;
+    }
+    const auto id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
+    for (HICON__ &entry : table) {
+        if (entry.id == id) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// By name (compared without case, as Windows does) or by the atom RegisterClassA returned.
+WindowClass *findClass(LPCSTR name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    if (isResourceNumber(name)) {
+        const std::uintptr_t atom = reinterpret_cast<std::uintptr_t>(name);
+        const std::uintptr_t index = atom - firstClassAtom;
+        return atom >= firstClassAtom && index < classCapacity && classes[index].inUse
+                   ? &classes[index]
+                   : nullptr;
+    }
+    for (WindowClass &entry : classes) {
+        if (entry.inUse && strcasecmp(entry.name, name) == 0) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+bool captioned(LONG style) {
+    return (style & WS_CAPTION) == WS_CAPTION;
+}
+
+// One pixel format is offered: double-buffered RGBA with 8 bits a channel and a 16-bit depth
+// buffer, for a compatibility-profile context. On X11 it is fixed when the window is made.
+void requestPixelFormat() {
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+int atLeastOne(int size) {
+    return size < 1 ? 1 : size;
+}
+
+} // namespace
+
+namespace platform {
+
+HWND__ windows[windowCapacity];
+
+HWND__ *findWindow(HWND handle) {
+    for (HWND__ &window : windows) {
+        if (&window == handle && window.inUse) {
+            return &window;
+        }
+    }
+    return nullptr;
+}
+
+HWND__ *findWindowBySdlId(Uint32 id) {
+    for (HWND__ &window : windows) {
+        if (window.inUse && window.sdlId == id) {
+            return &window;
+        }
+    }
+    return nullptr;
+}
+
+HDC__ *findDc(HDC handle) {
+    for (HWND__ &window : windows) {
+        if (&window.dc == handle && window.inUse) {
+            return &window.dc;
+        }
+    }
+    return nullptr;
+}
+
+void fitWindow(HWND__ *window) {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    SDL_GetWindowBordersSize(window->sdl, &top, &left, &bottom, &right);
+    window->borderTop = top;
+    window->borderLeft = left;
+    window->borderBottom = bottom;
+    window->borderRight = right;
+    SDL_SetWindowSize(window->sdl, atLeastOne(window->width - left - right),
+                      atLeastOne(window->height - top - bottom));
+    SDL_SetWindowPosition(window->sdl, window->x + left, window->y + top);
+}
+
+void refitWindows() {
+    for (HWND__ &window : windows) {
+        if (!window.inUse || window.fullScreen ||
+            (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_SHOWN) == 0) {
+            continue;
+        }
+        int top = 0, left = 0, bottom = 0, right = 0;
+        SDL_GetWindowBordersSize(window.sdl, &top, &left, &bottom, &right);
+        if (top != window.borderTop || left != window.borderLeft || bottom != window.borderBottom ||
+            right != window.borderRight) {
+            fitWindow(&window);
+        }
+    }
+}
+
+void applyBorder(HWND__ *window) {
+    SDL_SetWindowBordered(window->sdl, captioned(window->style) ? SDL_TRUE : SDL_FALSE);
+}
+
+} // namespace platform
+
+ATOM RegisterClassA(const WNDCLASSA *lpWndClass) {
+    if (lpWndClass == nullptr || lpWndClass->lpfnWndProc == nullptr ||
+        lpWndClass->lpszClassName == nullptr || isResourceNumber(lpWndClass->lpszClassName) ||
+        std::strlen(lpWndClass->lpszClassName) >= sizeof classes[0].name ||
+        findClass(lpWndClass->lpszClassName) != nullptr) {
+        return 0;
+    }
+    for (int i = 0; i < classCapacity; ++i) {
+        WindowClass &entry = classes[i];
+        if (!entry.inUse) {
+            entry.inUse = true;
+            std::strcpy(entry.name, lpWndClass->lpszClassName);
+            entry.procedure = lpWndClass->lpfnWndProc;
+            entry.style = lpWndClass->style;
+            return static_cast<ATOM>(firstClassAtom + i);
+        }
+    }
+    return 0;
+}
+
+// Only top-level windows are made. The window is made hidden, gets WM_CREATE, and is shown
+// afterwards when its style holds WS_VISIBLE, in the order Windows follows.
+HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
+                     int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                     HINSTANCE hInstance, void *lpParam) {
+    const WindowClass *windowClass = findClass(lpClassName);
+    if (windowClass == nullptr || hWndParent != nullptr || (dwStyle & WS_CHILD) != 0 ||
+        !platform::ensureVideo()) {
+        return nullptr;
+    }
+    HWND__ *window = nullptr;
+    for (HWND__ &slot : platform::windows) {
+        if (!slot.inUse) {
+            window = &slot;
+            break;
+        }
+    }
+    if (window == nullptr) {
+        return nullptr;
+    }
+    const LONG style = static_cast<LONG>(dwStyle);
+    requestPixelFormat();
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (!captioned(style)) {
+        flags |= SDL_WINDOW_BORDERLESS;
+    }
+    SDL_Window *sdl = SDL_CreateWindow(lpWindowName != nullptr ? lpWindowName : "", X, Y,
+                                       atLeastOne(nWidth), atLeastOne(nHeight), flags);
+    if (sdl == nullptr) {
+        return nullptr;
+    }
+    *window = HWND__();
+    window->inUse = true;
+    window->sdl = sdl;
+    window->sdlId = SDL_GetWindowID(sdl);
+    window->procedure = windowClass->procedure;
+    window->style = style;
+    window->x = X;
+    window->y = Y;
+    window->width = nWidth;
+    window->height = nHeight;
+    window->dc.window = window;
+    window->dc.font = GetStockObject(SYSTEM_FONT);
+
+    CREATESTRUCTA create = {lpParam, hInstance, hMenu, hWndParent,   nHeight,     nWidth,
+                            Y,       X,         style, lpWindowName, lpClassName, dwExStyle};
+    if (window->procedure(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    if (style & WS_VISIBLE) {
+        SDL_ShowWindow(sdl);
+        platform::fitWindow(window);
+    }
+    return window;
+}
+
+BOOL DestroyWindow(HWND hWnd) {
+    HWND__ *window = platform::findWindow(hWnd);
+    if (window == nullptr || window->destroying) {
+        return FALSE;
+    }
+    window->destroying = true;
+    window->procedure(hWnd, WM_DESTROY, 0, 0);
+    platform::dropMessagesFor(window);
+    SDL_DestroyWindow(window->sdl);
+    *window = HWND__();
+    return TRUE;
+}
+
+LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
+    if (Msg == WM_CLOSE) {
+        DestroyWindow(hWnd);
+    }
+    return 0;
+}
+
+LONG GetWindowLongA(HWND hWnd, int nIndex) {
+    const HWND__ *window = platform::findWindow(hWnd);
+    return window != nullptr && nIndex == GWL_STYLE ? window->style : 0;
+}
+
+// The caption bits decide the window's decorations; while the window is full screen they take
+// effect when it leaves full screen.
+LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
+    HWND__ *window = platform::findWindow(hWnd);
+    if (window == nullptr || nIndex != GWL_STYLE) {
+        return 0;
+    }
+    const LONG previous = window->style;
+    window->style = dwNewLong;
+    if (!window->fullScreen && captioned(previous) != captioned(dwNewLong)) {
+        platform::applyBorder(window);
+    }
+    return previous;
+}
+
+HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+    return findStock(stockIcons, hInstance, lpIconName);
+}
+
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+    return findStock(stockCursors, hInstance, lpCursorName);
+}
