@@ -1,5 +1,7 @@
 #include "platform/sdl/synthesizer.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 
 namespace {
@@ -21,6 +23,7 @@ struct Synthesizer {
     fluid_settings_t *settings;
     fluid_synth_t *synth;
     SDL_AudioDeviceID device;
+    bool audioStarted; // SDL's audio subsystem, kept once started
     bool stopsAtExit;
 };
 
@@ -87,9 +90,38 @@ bool loadSynthesizer() {
     return true;
 }
 
+// ALSA reports a missing sound card on stderr from inside SDL's audio start, at every try. The
+// program shows no messages, so ALSA's error reports are dropped. SDL loads the same library later
+// and finds the handler in place.
+void dropAlsaError(const char *, int, const char *, int, const char *, ...) {}
+
+void silenceAlsa() {
+    static bool silenced = false;
+    if (silenced) {
+        return;
+    }
+    silenced = true;
+    void *alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (alsa == nullptr) {
+        return;
+    }
+    using ErrorHandler = void (*)(const char *, int, const char *, int, const char *, ...);
+    using SetErrorHandler = int (*)(ErrorHandler);
+    auto setHandler = reinterpret_cast<SetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler != nullptr) {
+        setHandler(dropAlsaError);
+    }
+}
+
 bool openAudio() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return false;
+    silenceAlsa();
+    // Once started, the audio subsystem stays up even when no device opens: stopping it waits for
+    // SDL's device watcher, which would make every later try of a machine without sound slow.
+    if (!synthesizer.audioStarted) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            return false;
+        }
+        synthesizer.audioStarted = true;
     }
     SDL_AudioSpec wanted{};
     wanted.freq = sampleRate;
@@ -102,7 +134,6 @@ bool openAudio() {
     // Nothing may change: SDL converts to whatever the device plays.
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
     synthesizer.device = device;
@@ -122,8 +153,11 @@ bool startSynthesizer() {
 void stopSynthesizer() {
     if (synthesizer.device != 0) {
         SDL_CloseAudioDevice(synthesizer.device);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         synthesizer.device = 0;
+    }
+    if (synthesizer.audioStarted) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        synthesizer.audioStarted = false;
     }
     if (synthesizer.synth != nullptr) {
         delete_fluid_synth(synthesizer.synth);
