@@ -1,202 +1,227 @@
-// The MIDI output's handles and the decoding of short messages, read back from the synthesizer.
+// The MIDI output over the real synthesizer, on SDL's dummy and disk audio drivers: what FluidSynth
+// made of the messages is read back from its state or from the sound it renders.
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <set>
 #include <string>
+#include <tuple>
 
-#include "allocation_counter.h"
-#include "midi_out_fixture.h"
+#include "platform/sdl/synthesizer.h"
+#include "platform/win32.h"
+
+// The heap allocations of the calling thread, counted by standing in for malloc where the
+// sanitizers do not bring their own allocator.
+thread_local long allocations = 0;
+#if !defined(__SANITIZE_ADDRESS__)
+extern "C" void *__libc_malloc(std::size_t size);
+extern "C" void *malloc(std::size_t size) noexcept {
+    ++allocations;
+    return __libc_malloc(size);
+}
+#endif
 
 namespace {
 
-HMIDIOUT garbageHandle() {
-    return reinterpret_cast<HMIDIOUT>(static_cast<std::uintptr_t>(0x5A5A));
+const DWORD note = 0x00643C90; // key 60, velocity 100 on channel 1
+// Program 16 of General MIDI, a drawbar organ, holds a steady level for as long as the key is down.
+const DWORD organ = 0x000010C0;
+const float audible = 0.01f;
+const HMIDIOUT garbage = reinterpret_cast<HMIDIOUT>(static_cast<std::uintptr_t>(0x5A5A));
+
+// (channel, key, velocity) of every note that sounds and has not been released.
+using Note = std::tuple<int, int, int>;
+std::set<Note> notesOn() {
+    fluid_voice_t *voices[256] = {};
+    fluid_synth_get_voicelist(playingSynthesizer(), voices, 256, -1);
+    std::set<Note> notes;
+    for (fluid_voice_t *voice : voices) {
+        if (voice != nullptr && fluid_voice_is_on(voice)) {
+            notes.emplace(fluid_voice_get_channel(voice), fluid_voice_get_key(voice),
+                          fluid_voice_get_velocity(voice));
+        }
+    }
+    return notes;
 }
 
-TEST_F(MidiOutTest, OpensTheSynthesizerAsMapperAndAsDeviceZeroForOneClient) {
-    HMIDIOUT other = garbageHandle();
-    EXPECT_EQ(MMSYSERR_BADDEVICEID, midiOutOpen(&other, 1, 0, 0, CALLBACK_NULL));
-    EXPECT_EQ(nullptr, other);
-    other = garbageHandle();
-    EXPECT_EQ(MMSYSERR_INVALFLAG, midiOutOpen(&other, MIDI_MAPPER, 0, 0, 0x00030000)); // function
-    EXPECT_EQ(nullptr, other);
-    EXPECT_EQ(MMSYSERR_INVALPARAM, midiOutOpen(nullptr, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
-    // Refusals load nothing and open no audio device.
-    EXPECT_EQ(nullptr, playingSynthesizer());
+enum Reading { Program, Controller, PitchBend };
 
-    ASSERT_EQ(MMSYSERR_NOERROR, midiOutOpen(&out, 0, 0, 0, CALLBACK_NULL));
-    EXPECT_NE(nullptr, out);
-    EXPECT_NE(nullptr, playingSynthesizer());
-    other = garbageHandle();
-    EXPECT_EQ(MMSYSERR_ALLOCATED, midiOutOpen(&other, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
-    EXPECT_EQ(nullptr, other);
-
-    reopen();
-    EXPECT_NE(nullptr, out);
-}
-
-TEST_F(MidiOutTest, RefusesNullClosedAndStaleHandles) {
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(nullptr, 0x00643C90));
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(nullptr));
-    open();
-    const HMIDIOUT first = out;
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(garbageHandle(), 0x00643C90));
-    EXPECT_EQ(MMSYSERR_NOERROR, midiOutClose(first));
-    out = nullptr;
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(first, 0x00643C90));
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(first));
-
-    open();
-    EXPECT_NE(first, out);
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(first, 0x00643C90));
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(first));
-    EXPECT_EQ(std::set<Note>{}, notesOn());
-    send(0x00643C90);
-    EXPECT_EQ(std::set<Note>{Note(0, 60, 100)}, notesOn());
-}
-
-TEST_F(MidiOutTest, ReopeningKeepsSoundFontAndAudioDeviceAndStartsAfresh) {
-    open();
+int readBack(Reading reading, int channel, int number = 0) {
     fluid_synth_t *synth = playingSynthesizer();
-    const SDL_AudioDeviceID device = synthesizerAudioDevice();
-    ASSERT_EQ(1, fluid_synth_sfcount(synth));
-    const int soundFont = fluid_sfont_get_id(fluid_synth_get_sfont(synth, 0));
-    send(0x000028C0); // program 40 on channel 1
-    send(0x001407B0); // volume 20
-    send(0x000010E0); // pitch bend
-    send(0x00643C90); // a note
-
-    reopen();
-    EXPECT_EQ(synth, playingSynthesizer());
-    EXPECT_EQ(device, synthesizerAudioDevice());
-    EXPECT_EQ(1, fluid_synth_sfcount(synth));
-    EXPECT_EQ(soundFont, fluid_sfont_get_id(fluid_synth_get_sfont(synth, 0)));
-    EXPECT_EQ(0, program(0));
-    EXPECT_EQ(100, controller(0, 7));
-    EXPECT_EQ(8192, pitchBend(0));
-    EXPECT_EQ(std::set<Note>{}, notesOn());
+    int value = -1, soundFont = 0, bank = 0;
+    if (reading == Program) {
+        fluid_synth_get_program(synth, channel, &soundFont, &bank, &value);
+    } else if (reading == Controller) {
+        fluid_synth_get_cc(synth, channel, number, &value);
+    } else {
+        fluid_synth_get_pitch_bend(synth, channel, &value);
+    }
+    return value;
 }
 
-TEST_F(MidiOutTest, StaysClosedWithoutSoundFontAndTriesAgainLater) {
-    setenv(NIMBROST_SOUNDFONT_VARIABLE, "/nonexistent/none.sf2", 1);
-    HMIDIOUT refused = garbageHandle();
-    EXPECT_EQ(MMSYSERR_NODRIVER, midiOutOpen(&refused, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
-    EXPECT_EQ(nullptr, refused);
-    EXPECT_EQ(nullptr, playingSynthesizer());
-    EXPECT_EQ(0u, synthesizerAudioDevice());
-
-    const std::string notASoundFont = testing::TempDir() + "not-a-soundfont.sf2";
-    std::FILE *file = std::fopen(notASoundFont.c_str(), "w");
-    ASSERT_NE(nullptr, file);
-    std::fputs("RIFF but not a soundfont\n", file);
-    std::fclose(file);
-    setenv(NIMBROST_SOUNDFONT_VARIABLE, notASoundFont.c_str(), 1);
-    refused = garbageHandle();
-    EXPECT_EQ(MMSYSERR_NODRIVER, midiOutOpen(&refused, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
-    EXPECT_EQ(nullptr, refused);
-    std::remove(notASoundFont.c_str());
-
-    unsetenv(NIMBROST_SOUNDFONT_VARIABLE);
-    open();
+// Renders `seconds` of the synthesizer's output on the test's thread; returns the largest sample
+// magnitude of either side.
+float renderPeak(double seconds) {
+    static float buffer[2 * 4096];
+    float peak = 0.0f;
+    for (int left = static_cast<int>(seconds * 44100); left > 0; left -= 4096) {
+        const int frames = std::min(left, 4096);
+        fluid_synth_write_float(playingSynthesizer(), frames, buffer, 0, 2, buffer, 1, 2);
+        for (int i = 0; i < 2 * frames; ++i) {
+            peak = std::max(peak, std::fabs(buffer[i]));
+        }
+    }
+    return peak;
 }
 
-TEST_F(MidiOutTest, StaysClosedWithoutAudioDeviceAndTriesAgainLater) {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    HMIDIOUT refused = garbageHandle();
-    EXPECT_EQ(MMSYSERR_NODRIVER, midiOutOpen(&refused, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
-    EXPECT_EQ(nullptr, refused);
-    EXPECT_EQ(nullptr, playingSynthesizer());
+// Each test starts the synthesizer afresh.
+struct MidiOut : ::testing::Test {
+    HMIDIOUT out = nullptr;
 
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    void SetUp() override {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        unsetenv(NIMBROST_SOUNDFONT_VARIABLE);
+    }
+    void TearDown() override {
+        if (out != nullptr) {
+            midiOutClose(out);
+        }
+        stopSynthesizer();
+    }
+    // Opens the output and stops SDL's audio thread from rendering, so that the synthesizer's
+    // state and sound change only through the test.
+    void open(UINT device = MIDI_MAPPER) {
+        ASSERT_EQ(MMSYSERR_NOERROR, midiOutOpen(&out, device, 0, 0, CALLBACK_NULL));
+        SDL_PauseAudioDevice(synthesizerAudioDevice(), 1);
+    }
+    void close() {
+        EXPECT_EQ(MMSYSERR_NOERROR, midiOutClose(out));
+        out = nullptr;
+    }
+    void send(DWORD message) { EXPECT_EQ(MMSYSERR_NOERROR, midiOutShortMsg(out, message)); }
+};
+
+TEST_F(MidiOut, DecodesShortMessagesWithoutAllocating) {
     open();
-}
-
-TEST_F(MidiOutTest, PlaysChannelMessagesWithSevenBitData) {
-    open();
-    send(0x0000A8C3); // program change, channel 4: 0xA8 is 40 in 7 bits
-    EXPECT_EQ(40, program(3));
-    EXPECT_EQ(0, program(0));
-    send(0x009007B1); // control change, channel 2: volume 0x90 is 0x10
-    EXPECT_EQ(0x10, controller(1, 7));
-    send(0x004001E2); // pitch bend, channel 3: least significant bits first
-    EXPECT_EQ(0x2001, pitchBend(2));
-    send(0x00FFFFE5); // 0xFF, 0xFF: 0x3FFF
-    EXPECT_EQ(0x3FFF, pitchBend(5));
-
-    send(0xFF643C90); // the top byte is not sent
-    send(0x00FFBC95); // key 0xBC is 60, velocity 0xFF is 127
-    EXPECT_EQ((std::set<Note>{Note(0, 60, 100), Note(5, 60, 127)}), notesOn());
-    send(0x00403C80); // note off
-    EXPECT_EQ(std::set<Note>{Note(5, 60, 127)}, notesOn());
-    send(0x00003C95); // note on with velocity 0 ends the note
-    EXPECT_EQ(std::set<Note>{}, notesOn());
-}
-
-TEST_F(MidiOutTest, ReadsLowStatusBytesAsRunningStatus) {
-    open();
+    const struct {
+        DWORD message;
+        Reading reading;
+        int channel, number, expected;
+    } steps[] = {
+        {0x0000A8C3, Program, 3, 0, 40},       // data bytes keep their low 7 bits: 0xA8 is 40
+        {0x009007B1, Controller, 1, 7, 0x10},  // volume 0x90 is 0x10
+        {0x004001E2, PitchBend, 2, 0, 0x2001}, // least significant bits first
+        {0x000005C4, Program, 4, 0, 5},        // program change takes one data byte,
+        {0x00007F14, Program, 4, 0, 0x14},     // and so does its running status
+        {0x003207B2, Controller, 2, 7, 50},
+        {0x00001E07, Controller, 2, 7, 30},
+        {0x000000F8, Controller, 2, 7, 30}, // a real-time message leaves running status
+        {0x00002807, Controller, 2, 7, 40},
+        {0x001234F2, PitchBend, 2, 0, 0x2001}, // system messages are not played; a common one
+        {0x00003307, Controller, 2, 7, 40},    // ends running status
+        {0x000000FF, Program, 3, 0, 40},       // a system reset would restore the defaults
+    };
+    for (const auto &step : steps) {
+        send(step.message);
+        EXPECT_EQ(step.expected, readBack(step.reading, step.channel, step.number))
+            << std::hex << "after 0x" << step.message;
+    }
     send(0x0000643C); // no status since the open: dropped
-    EXPECT_EQ(std::set<Note>{}, notesOn());
-    EXPECT_EQ(0, controller(0, 0x3C));
-
-    send(0x00643C90);
-    send(0x00005040); // key 0x40, velocity 0x50
+    send(0xFF643C90); // the top byte is not sent
+    send(0x00005040); // running status: key 0x40, velocity 0x50
     send(0x00FF7043); // key 0x43, velocity 0x70; the third byte is not part of it
-    EXPECT_EQ((std::set<Note>{Note(0, 60, 100), Note(0, 64, 80), Note(0, 67, 112)}), notesOn());
-
-    send(0x000000C4); // program change takes one data byte
-    send(0x00007F14);
-    EXPECT_EQ(0x14, program(4));
-
-    send(0x003207B2); // volume 50 on channel 3
-    send(0x00001E07); // 30
-    EXPECT_EQ(30, controller(2, 7));
-    send(0x000000F8); // a real-time message leaves running status as it was
-    send(0x00002807); // 40
-    EXPECT_EQ(40, controller(2, 7));
-    send(0x000000F6); // a system common message ends it
-    send(0x00003307); // dropped
-    EXPECT_EQ(40, controller(2, 7));
-
-    send(0x00643C91);
-    reopen(); // running status does not outlive the handle
-    send(0x0000643C);
-    EXPECT_EQ(std::set<Note>{}, notesOn());
-}
-
-TEST_F(MidiOutTest, IgnoresSystemMessages) {
-    open();
-    send(0x000005C0);
-    send(0x001407B0);
-    send(0x00643C90);
-    for (DWORD message : {0xFFu, 0x7EF0u, 0x001234F2u, 0xF7u, 0xFEu}) {
-        send(message);
-    }
-    // A system reset (0xFF) would have restored the defaults and ended the note.
-    EXPECT_EQ(5, program(0));
-    for (int channel = 0; channel < 16; ++channel) {
-        EXPECT_EQ(8192, pitchBend(channel)) << channel;
-    }
-    EXPECT_EQ(20, controller(0, 7));
-    EXPECT_EQ(std::set<Note>{Note(0, 60, 100)}, notesOn());
-}
-
-TEST_F(MidiOutTest, SendsWithoutAllocating) {
-    if (!allocationsAreCounted()) {
-        GTEST_SKIP() << "the sanitizers count allocations their own way";
-    }
-    open();
-    long before = allocationsOnThisThread();
-    static void *volatile kept;
-    kept = std::malloc(16); // the counter counts
-    std::free(kept);
-    ASSERT_EQ(before + 1, allocationsOnThisThread());
-
+    send(0x00FFBC95); // key 0xBC is 60, velocity 0xFF is 127
+    send(0x00404080); // note off
+    EXPECT_EQ((std::set<Note>{Note(0, 60, 100), Note(0, 67, 112), Note(5, 60, 127)}), notesOn());
+#if !defined(__SANITIZE_ADDRESS__)
+    const long before = allocations;
     DWORD message = 0;
-    before = allocationsOnThisThread();
     for (int frame = 0; frame < 5000; ++frame) {
         midiOutShortMsg(out, message);
         message = message * 1664525u + 1013904223u; // every kind of message, running status too
     }
-    EXPECT_EQ(before, allocationsOnThisThread());
+    const long sending = allocations - before;
+    static void *volatile kept;
+    kept = std::malloc(16); // the counter counts
+    std::free(kept);
+    EXPECT_EQ(0, sending);
+    EXPECT_EQ(before + 1, allocations);
+#endif
+}
+
+TEST_F(MidiOut, ANoteSoundsUntilTheCloseAndReopeningKeepsTheSynthesizerButNotItsState) {
+    open(0);
+    HMIDIOUT refused = garbage;
+    EXPECT_EQ(MMSYSERR_ALLOCATED, midiOutOpen(&refused, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
+    EXPECT_EQ(nullptr, refused) << "one client at a time";
+    fluid_synth_t *synth = playingSynthesizer();
+    const SDL_AudioDeviceID device = synthesizerAudioDevice();
+    EXPECT_LT(renderPeak(0.1), 1e-6f);
+    send(organ);
+    send(note);
+    EXPECT_GT(renderPeak(0.5), audible);
+    send(0x001407B0); // volume 20
+    send(0x000010E0); // pitch bend
+    const HMIDIOUT first = out;
+    close();
+    renderPeak(64 / 44100.0); // the block in which the note is cut
+    // The reverb of the last few milliseconds before the close rings on below this.
+    EXPECT_LT(renderPeak(0.5), 5e-4f);
+    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(first, note)) << "closed";
+    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(first)) << "closed";
+
+    open();
+    EXPECT_EQ(synth, playingSynthesizer());
+    EXPECT_EQ(device, synthesizerAudioDevice());
+    EXPECT_EQ(1, fluid_synth_sfcount(synth));
+    for (HMIDIOUT handle : {HMIDIOUT{}, first, garbage}) {
+        EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(handle, note)) << handle;
+        EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(handle)) << handle;
+    }
+    send(0x0000643C); // running status does not outlive the handle
+    EXPECT_EQ(0, readBack(Program, 0));
+    EXPECT_EQ(100, readBack(Controller, 0, 7));
+    EXPECT_EQ(8192, readBack(PitchBend, 0));
+    EXPECT_EQ(std::set<Note>{}, notesOn());
+}
+
+// SDL's disk audio driver writes what the device plays to a file: interleaved stereo floats.
+TEST_F(MidiOut, WithoutSoundFontOrAudioDeviceStaysClosedAndPlaysOnceTheyAreThere) {
+    const std::string path = testing::TempDir() + "nimbrost-midi-out.raw";
+    std::remove(path.c_str());
+    setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    const struct {
+        const char *soundFont, *driver;
+        MMRESULT result;
+    } tries[] = {{"/nonexistent/none.sf2", "disk", MMSYSERR_NODRIVER},
+                 {"", "no-such-driver", MMSYSERR_NODRIVER},
+                 {"", "disk", MMSYSERR_NOERROR}};
+    for (const auto &attempt : tries) {
+        setenv(NIMBROST_SOUNDFONT_VARIABLE, attempt.soundFont, 1);
+        setenv("SDL_AUDIODRIVER", attempt.driver, 1);
+        out = garbage;
+        EXPECT_EQ(attempt.result, midiOutOpen(&out, MIDI_MAPPER, 0, 0, CALLBACK_NULL))
+            << attempt.soundFont << " " << attempt.driver;
+        EXPECT_EQ(attempt.result == MMSYSERR_NOERROR, out != nullptr);
+        EXPECT_EQ(attempt.result == MMSYSERR_NOERROR, playingSynthesizer() != nullptr);
+    }
+    send(organ);
+    send(note);
+    float peak = 0.0f;
+    for (int wait = 0; wait < 1000 && peak <= audible; ++wait) {
+        SDL_Delay(10);
+        std::ifstream file(path, std::ios::binary);
+        for (float sample = 0.0f; file.read(reinterpret_cast<char *>(&sample), sizeof sample);) {
+            peak = std::max(peak, std::fabs(sample));
+        }
+    }
+    EXPECT_GT(peak, audible);
+    close();
+    stopSynthesizer();
+    std::remove(path.c_str());
 }
 
 } // namespace
