@@ -146,9 +146,11 @@ TEST_F(Platform, MouseMessagesCarrySignedClientPointsButtonsAndTheWheel) {
             event.wheel.y = input.y;
             event.wheel.direction = input.detail;
         } else {
-            event.button = SDL_MouseButtonEvent{
-                input.type, 0, window->sdlId, 0,      static_cast<Uint8>(input.detail), 0,
-                1,          0, input.x,       input.y};
+            event.button.type = input.type;
+            event.button.windowID = window->sdlId;
+            event.button.button = static_cast<Uint8>(input.detail);
+            event.button.x = input.x;
+            event.button.y = input.y;
         }
         const MSG message = take(&event, WM_MOUSEMOVE, WM_MOUSEWHEEL, input.mod);
         EXPECT_EQ(message.message, input.message);
