@@ -22,12 +22,6 @@ void GlTest::TearDown() {
     glLoadIdentity();
 }
 
-void GlTest::useSize(int width, int height) {
-    ASSERT_TRUE(headless::resizeTarget(width, height));
-    scene.width = width;
-    scene.height = height;
-}
-
 std::vector<std::uint8_t> GlTest::readFrame() {
     std::vector<std::uint8_t> rgba;
     headless::readPixels(rgba);
@@ -59,3 +53,63 @@ void GlTest::startScene() {
     scene.currentEffect = nimbrost::effectRegistry[0].draw;
     nimbrost::resetScene();
 }
+
+void GlTest::frame() {
+    glcalls::pushes = 0;
+    glcalls::rects.clear();
+    glcalls::lineLoops.clear();
+    nimbrost::drawFrame();
+}
+
+namespace glcalls {
+
+int pushes = 0;
+std::vector<Color> rects;
+std::vector<Color> lineLoops;
+std::vector<Text> texts;
+
+static Color currentColor() {
+    Color color;
+    glGetDoublev(GL_CURRENT_COLOR, color.data());
+    return color;
+}
+
+} // namespace glcalls
+
+extern "C" {
+
+void __real_glPushMatrix(void);
+void __real_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2);
+void __real_glBegin(GLenum mode);
+void __real_glCallLists(GLsizei n, GLenum type, const void *lists);
+
+void __wrap_glPushMatrix(void) {
+    ++glcalls::pushes;
+    __real_glPushMatrix();
+}
+
+void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
+    glcalls::rects.push_back(glcalls::currentColor());
+    __real_glRectd(x1, y1, x2, y2);
+}
+
+void __wrap_glBegin(GLenum mode) {
+    if (mode == GL_LINE_LOOP) {
+        glcalls::lineLoops.push_back(glcalls::currentColor());
+    }
+    __real_glBegin(mode);
+}
+
+void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {
+    if (type == GL_UNSIGNED_BYTE) {
+        GLfloat at[4];
+        glGetFloatv(GL_CURRENT_RASTER_POSITION, at);
+        glcalls::Text text = {
+            std::string(static_cast<const char *>(lists), n), static_cast<int>(600 - at[1]), {}};
+        glGetDoublev(GL_CURRENT_RASTER_COLOR, text.colour.data());
+        glcalls::texts.push_back(text);
+    }
+    __real_glCallLists(n, type, lists);
+}
+
+} // extern "C"

@@ -1,29 +1,50 @@
 // Test fixture with a real OpenGL context and no display (EGL surfaceless, Mesa), a fresh scene
-// record and a cleared platform log for every test.
+// record and a cleared platform log for every test; and a log of the matrix pushes and drawing
+// calls made. The test binary is linked with --wrap for glPushMatrix, glRectd, glBegin and
+// glCallLists (tests/CMakeLists.txt): every call of those goes through the wrappers in
+// gl_test.cpp, which log it and then make the real call.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "scene/scene.h"
+
+namespace glcalls {
+
+typedef std::array<double, 4> Color;
+
+extern int pushes;
+extern std::vector<Color> rects;     // the current colour at every glRectd
+extern std::vector<Color> lineLoops; // ... and at every glBegin(GL_LINE_LOOP): the outlines
+
+// Text drawn by glCallLists of unsigned bytes, one string per call.
+struct Text {
+    std::string text;
+    int row;      // window row of the raster position, from the top of an 800 x 600 window
+    Color colour; // raster colour
+};
+extern std::vector<Text> texts;
+
+} // namespace glcalls
 
 class GlTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Makes the drawing target width x height and sets the scene's size to match.
-    void useSize(int width, int height);
     // The current frame, top row first, RGBA.
     std::vector<std::uint8_t> readFrame();
     // How many pixels of the current frame are not black.
     int litPixels();
-    // GL matrix (column-major) of the given kind, e.g. GL_MODELVIEW_MATRIX.
     std::vector<double> matrix(GLenum which);
-    // Stack depth of the given kind, e.g. GL_MODELVIEW_STACK_DEPTH.
     GLint integer(GLenum which);
     // Starts the scene as the program does: first row current, then the scene reset.
     void startScene();
+    // One frame through the frame driver, with the GL call log cleared first.
+    void frame();
 };

@@ -1,0 +1,244 @@
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <functional>
+
+#include "effects/effects.h"
+#include "tests/support/gl_test.h"
+
+using nimbrost::scene;
+using nimbrost::SceneState;
+
+namespace {
+
+// `clock` after `count` separate additions of `step`, as the effects advance their clocks.
+double afterSteps(double clock, double step, int count) {
+    for (int i = 0; i < count; ++i) {
+        clock += step;
+    }
+    return clock;
+}
+
+// What one frame of each registry row draws, and the alphas of faces and outlines with trails.
+const struct {
+    char key;
+    int pushes, rects;
+    double trailFaceAlpha, trailOutlineAlpha; // outline alpha 0: the effect draws no outlines
+} rowDrawings[] = {
+    {'1', 160, 80, 0.2, 1.0}, {'2', 46, 40, 0.2, 0.0}, {'3', 80, 80, 0.2, 1.0},
+    {'4', 80, 80, 0.2, 1.0},  {'5', 80, 80, 0.2, 1.0}, {'6', 80, 80, 1.0, 0.2},
+    {'7', 80, 80, 0.2, 1.0},  {'8', 46, 40, 0.2, 0.2},
+};
+
+// The effects that place the squares on polar points, each with its shape clock and colour
+// clock, the distances a point may have from the origin, and its note after one frame from a
+// fresh scene.
+const struct {
+    const char *name;
+    nimbrost::EffectFn draw;
+    double SceneState::*clock;
+    double SceneState::*colorClock;
+    double nearest, farthest;
+    std::uint32_t note;
+} polarRows[] = {
+    {"Bipolar attractors", nimbrost::drawBipolarAttractors, &SceneState::attractorClock,
+     &SceneState::attractorColorClock, 5, 20, 511},
+    {"Polar flowers", nimbrost::drawPolarFlowers, &SceneState::flowersClock,
+     &SceneState::flowersColorClock, 1, 16.8, 4294967179u},
+    {"Turbulence bubble", nimbrost::drawTurbulenceBubble, &SceneState::bubbleClock,
+     &SceneState::bubbleColorClock, 1, 15, 4294964521u},
+    {"Oscilloscope", nimbrost::drawOscilloscope, &SceneState::scopeClock,
+     &SceneState::scopeColorClock, 1, 15, 4294961864u},
+};
+
+} // namespace
+
+class EffectTest : public GlTest {
+  protected:
+    // Starts the scene, then chooses `effect` as its key does.
+    void choose(nimbrost::EffectFn effect) {
+        startScene();
+        scene.currentEffect = effect;
+        nimbrost::resetScene();
+    }
+
+    // Draws the first frame of `effect` and expects it to have seeded the generator from the
+    // calendar: for one second t read around the frame, srand(t) and then `draws` (which takes
+    // the effect's draws and tells whether the clocks match them) leave the generator where the
+    // frame left it. Then draws a second frame, which must not touch the generator.
+    void expectSeededFromCalendarOnce(nimbrost::EffectFn effect,
+                                      const std::function<bool()> &draws) {
+        choose(effect);
+        const std::time_t before = std::time(nullptr);
+        frame();
+        const std::time_t after = std::time(nullptr);
+        const std::uint32_t generator = scene.randomState;
+        bool matched = false;
+        for (std::time_t t = before; t <= after && !matched; ++t) {
+            nimbrost::srand(static_cast<unsigned int>(t));
+            matched = draws() && scene.randomState == generator;
+        }
+        EXPECT_TRUE(matched) << "not seeded by srand(t) for t from " << before << " to " << after;
+        scene.randomState = 12345;
+        frame();
+        EXPECT_EQ(scene.randomState, 12345u) << "the second frame drew or seeded";
+    }
+};
+
+TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlphas) {
+    for (int row = 0; row < 8; ++row) {
+        const nimbrost::EffectEntry &entry = nimbrost::effectRegistry[row];
+        const auto &expected = rowDrawings[row];
+        SCOPED_TRACE(entry.name);
+        ASSERT_EQ(entry.key, expected.key);
+        scene = SceneState();
+        choose(entry.draw);
+        for (int f = 0; f < 3; ++f) {
+            frame();
+        }
+        const int lit = litPixels();
+        EXPECT_GT(lit, 1000);
+        EXPECT_LT(lit, 800 * 600 / 2);
+
+        scene.settings.clearColorBuffer = 0;
+        for (int borders = 0; borders < 2; ++borders) {
+            scene.settings.squareBorders = borders;
+            frame();
+            EXPECT_EQ(glcalls::pushes, expected.pushes);
+            EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), 1); // as many pops, none too many
+            EXPECT_EQ(integer(GL_PROJECTION_STACK_DEPTH), 1);
+            ASSERT_EQ(glcalls::rects.size(), static_cast<std::size_t>(expected.rects));
+            const bool outlines = borders && expected.trailOutlineAlpha > 0;
+            ASSERT_EQ(glcalls::lineLoops.size(), outlines ? glcalls::rects.size() : 0u);
+            for (std::size_t i = 0; i < glcalls::rects.size(); ++i) {
+                EXPECT_FLOAT_EQ(glcalls::rects[i][3], expected.trailFaceAlpha) << i;
+                if (outlines) {
+                    EXPECT_FLOAT_EQ(glcalls::lineLoops[i][3], expected.trailOutlineAlpha) << i;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(nimbrost::effectRegistry[8].draw, nullptr);
+}
+
+TEST_F(EffectTest, SquareRootsTakesDraws81To86OnTheProgramsFirstFrameOnly) {
+    nimbrost::srand(1);
+    double draws[86];
+    for (double &draw : draws) {
+        draw = nimbrost::rand() * nimbrost::randomScale;
+    }
+    nimbrost::srand(1);
+    startScene();
+    frame();
+    EXPECT_EQ(scene.rootsSpinClockX, afterSteps(draws[80], 0.00005, 80));
+    EXPECT_EQ(scene.rootsSpinClockY, afterSteps(draws[81], 0.00005, 80));
+    EXPECT_EQ(scene.rootsSpinClockZ, afterSteps(draws[82], 0.00005, 80));
+    EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 80));
+    EXPECT_EQ(scene.rootsElevationClock, afterSteps(draws[84], 0.0005, 80));
+    EXPECT_EQ(scene.rootsAzimuthClock, afterSteps(draws[85], 0.0005, 80));
+
+    nimbrost::resetScene();
+    const std::uint32_t afterReset = scene.randomState;
+    frame();
+    EXPECT_EQ(scene.randomState, afterReset);
+    EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 160));
+}
+
+TEST_F(EffectTest, CalendarSeededEffectsSeedOnTheFirstFrameOnly) {
+    double polaroid = 0, mosaic = 0, spin = 0;
+    expectSeededFromCalendarOnce(nimbrost::drawDancingPolaroids, [&] {
+        polaroid = nimbrost::rand() % 1000;
+        return scene.polaroidClock == polaroid + 0.5;
+    });
+    EXPECT_EQ(scene.polaroidClock, polaroid + 1.0);
+
+    expectSeededFromCalendarOnce(nimbrost::drawBrokenMosaic, [&] {
+        mosaic = nimbrost::rand() * nimbrost::randomScale;
+        spin = nimbrost::rand() * nimbrost::randomScale;
+        return scene.mosaicClock == afterSteps(mosaic, 0.0005, 40) &&
+               scene.mosaicSpinClock == afterSteps(spin, 0.005, 4);
+    });
+    EXPECT_EQ(scene.mosaicClock, afterSteps(mosaic, 0.0005, 80));
+    EXPECT_EQ(scene.mosaicSpinClock, afterSteps(spin, 0.005, 8));
+}
+
+TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
+    for (const auto &row : polarRows) {
+        SCOPED_TRACE(row.name);
+        nimbrost::Square plain[80];
+        for (int personality : {0, 1}) {
+            scene = SceneState();
+            choose(row.draw);
+            scene.settings.squarePersonality = personality;
+            // With personality, start where the frame's note crosses 2^32 one way or the other.
+            const bool rising = static_cast<std::int32_t>(row.note) > 0;
+            const std::uint32_t start = personality == 0 ? 0
+                                        : rising         ? 0xFFFFFFFFu - row.note / 2
+                                                         : (0u - row.note) / 2;
+            scene.noteMessage = start;
+            frame();
+            EXPECT_EQ(scene.*row.clock, afterSteps(0, 0.0005, 80));
+            EXPECT_NEAR(scene.*row.colorClock, 0.00457310996497764, 1e-15); // 80 steps
+            EXPECT_EQ(scene.noteMessage, static_cast<std::uint32_t>(start + row.note));
+            for (int i = 0; i < 80; ++i) {
+                const nimbrost::Square &q = scene.squareField[i];
+                if (personality == 0) {
+                    plain[i] = q;
+                    EXPECT_GE(std::hypot(q.x, q.y, q.z), row.nearest - 1e-12) << i;
+                    EXPECT_LE(std::hypot(q.x, q.y, q.z), row.farthest + 1e-12) << i;
+                } else {
+                    EXPECT_EQ(q.x, plain[i].x + 0.2 * i) << i;
+                    EXPECT_EQ(q.y, plain[i].y + 0.2 * i) << i;
+                    EXPECT_EQ(q.z, plain[i].z + 0.2 * i) << i;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(EffectTest, WishingWellClocksAndRanges) {
+    choose(nimbrost::drawWishingWell);
+    frame();
+    EXPECT_EQ(scene.wellClock, 5.0);
+    EXPECT_NEAR(scene.wellColorClock, 0.008573420559850385, 1e-15); // 160 steps
+    for (int f = 1; f < 20; ++f) {
+        frame();
+        for (int i = 0; i < 80; ++i) {
+            const nimbrost::Square &s = scene.squareField[i];
+            for (double v : {s.x, s.y, s.z}) {
+                EXPECT_TRUE(v >= 0.0 && v <= 5.0) << i << " " << v;
+            }
+            for (double c : glcalls::rects[i]) {
+                EXPECT_TRUE(c >= 0.1 - 1e-7 && c <= 1.0) << i << " " << c;
+            }
+        }
+    }
+    EXPECT_EQ(scene.wellClock, 100.0);
+}
+
+TEST_F(EffectTest, DancingPolaroidsPutTheAngleBackAndWrapItAboveAHundredTurns) {
+    choose(nimbrost::drawDancingPolaroids);
+    scene.polaroidClock = 100.0;
+    frame();
+    EXPECT_EQ(scene.polaroidClock, 100.5);
+    EXPECT_EQ(scene.polaroidSpiralClock, 0.5);
+    EXPECT_NEAR(scene.polaroidWobbleClock, 6.950172055749607, 1e-12);
+    EXPECT_NEAR(scene.polaroidAngle, 0.08116761742805607, 1e-15); // the step, growth undone
+
+    const double step = scene.polaroidAngle, limit = 628.31853072;
+    const struct {
+        double reached, kept;
+    } cases[] = {{limit, limit}, {628.4, 628.4 - limit}, {1300, 1300 - 2 * limit}, {-700, -700}};
+    for (const auto &c : cases) {
+        double start = c.reached - step;
+        for (int i = 0; i < 4 && start + step != c.reached; ++i) {
+            start = std::nextafter(start, start + step < c.reached ? 1e9 : -1e9);
+        }
+        ASSERT_EQ(start + step, c.reached);
+        scene.polaroidClock = 100.0;
+        scene.polaroidWobbleClock = 0.0;
+        scene.polaroidAngle = start;
+        frame();
+        EXPECT_NEAR(scene.polaroidAngle, c.kept, 1e-12) << c.reached;
+    }
+}
