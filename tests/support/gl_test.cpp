@@ -16,10 +16,6 @@ void GlTest::SetUp() {
 void GlTest::TearDown() {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glPopAttrib();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 std::vector<std::uint8_t> GlTest::readFrame() {
@@ -57,7 +53,6 @@ void GlTest::startScene() {
 void GlTest::frame() {
     glcalls::pushes = 0;
     glcalls::rects.clear();
-    glcalls::lineLoops.clear();
     nimbrost::drawFrame();
 }
 
@@ -65,7 +60,6 @@ namespace glcalls {
 
 int pushes = 0;
 std::vector<Color> rects;
-std::vector<Color> lineLoops;
 std::vector<Text> texts;
 
 static Color currentColor() {
@@ -80,7 +74,6 @@ extern "C" {
 
 void __real_glPushMatrix(void);
 void __real_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2);
-void __real_glBegin(GLenum mode);
 void __real_glCallLists(GLsizei n, GLenum type, const void *lists);
 
 void __wrap_glPushMatrix(void) {
@@ -91,13 +84,6 @@ void __wrap_glPushMatrix(void) {
 void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
     glcalls::rects.push_back(glcalls::currentColor());
     __real_glRectd(x1, y1, x2, y2);
-}
-
-void __wrap_glBegin(GLenum mode) {
-    if (mode == GL_LINE_LOOP) {
-        glcalls::lineLoops.push_back(glcalls::currentColor());
-    }
-    __real_glBegin(mode);
 }
 
 void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {

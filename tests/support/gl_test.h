@@ -1,13 +1,14 @@
 // Test fixture with a real OpenGL context and no display (EGL surfaceless, Mesa), a fresh scene
 // record and a cleared platform log for every test; and a log of the matrix pushes and drawing
-// calls made. The test binary is linked with --wrap for glPushMatrix, glRectd, glBegin and
-// glCallLists (tests/CMakeLists.txt): every call of those goes through the wrappers in
-// gl_test.cpp, which log it and then make the real call.
+// calls made. The test binary is linked with --wrap for glPushMatrix, glRectd and glCallLists
+// (tests/CMakeLists.txt): every call of those goes through the wrappers in gl_test.cpp, which log
+// it and then make the real call.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,8 +20,7 @@ namespace glcalls {
 typedef std::array<double, 4> Color;
 
 extern int pushes;
-extern std::vector<Color> rects;     // the current colour at every glRectd
-extern std::vector<Color> lineLoops; // ... and at every glBegin(GL_LINE_LOOP): the outlines
+extern std::vector<Color> rects; // the current colour at every glRectd
 
 // Text drawn by glCallLists of unsigned bytes, one string per call.
 struct Text {
@@ -31,6 +31,14 @@ struct Text {
 extern std::vector<Text> texts;
 
 } // namespace glcalls
+
+// The values rounded to four decimals, for comparing single-precision GL state with exact values.
+inline std::vector<double> rounded(std::vector<double> values) {
+    for (double &value : values) {
+        value = std::round(value * 1e4) / 1e4;
+    }
+    return values;
+}
 
 class GlTest : public ::testing::Test {
   protected:

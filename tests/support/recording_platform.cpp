@@ -157,16 +157,15 @@ RETURNING(HGDIOBJ, GetStockObject, (int i), make<HGDIOBJ>(), i)
 // after 1000 frames, so that a run that never quits ends); an empty peek is not logged.
 BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
     const bool queued = !kept.queue.empty() && kept.queue.front().time <= kept.framesPresented;
-    kept.quitPosted = kept.quitPosted || kept.framesPresented >= 1000;
-    if (!queued && !kept.quitPosted) {
+    if (!queued && !kept.quitPosted && kept.framesPresented < 1000) {
         return FALSE;
     }
     *lpMsg = queued ? kept.queue.front() : MSG{nullptr, WM_QUIT, 0, 0, 0, POINT{0, 0}};
+    lpMsg->hwnd = queued ? kept.window : nullptr;
+    kept.quitPosted = kept.quitPosted && queued;
     if (queued) {
-        lpMsg->hwnd = kept.window;
         kept.queue.pop_front();
     }
-    kept.quitPosted = kept.quitPosted && queued;
     record("PeekMessageA", hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg) +=
         " -> " + show(lpMsg->message) + ", " + show(lpMsg->wParam);
     return TRUE;
@@ -229,15 +228,8 @@ RETURNING(HGDIOBJ, SelectObject, (HDC hdc, HGDIOBJ h), std::exchange(kept.select
 
 RECORDED(BOOL, DeleteObject, (HGDIOBJ ho), TRUE, ho)
 
-// Lists that draw nothing and advance 8 pixels, enough for the overlay to run.
 BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
     record("wglUseFontBitmapsA", hdc, first, count);
     fontListBase = listBase;
-    static const GLubyte nothing[1] = {0};
-    for (DWORD i = 0; i < count; ++i) {
-        glNewList(listBase + i, GL_COMPILE);
-        glBitmap(0, 0, 0, 0, 8, 0, nothing);
-        glEndList();
-    }
     return TRUE;
 }
