@@ -45,8 +45,16 @@ GLint GlTest::integer(GLenum which) {
     return value;
 }
 
-void GlTest::startScene() {
-    scene.currentEffect = nimbrost::effectRegistry[0].draw;
+std::vector<int> GlTest::enabled(std::initializer_list<GLenum> capabilities) {
+    std::vector<int> found;
+    for (GLenum capability : capabilities) {
+        found.push_back(glIsEnabled(capability));
+    }
+    return found;
+}
+
+void GlTest::startScene(nimbrost::EffectFn effect) {
+    scene.currentEffect = effect;
     nimbrost::resetScene();
 }
 
@@ -62,12 +70,6 @@ int pushes = 0;
 std::vector<Color> rects;
 std::vector<Text> texts;
 
-static Color currentColor() {
-    Color color;
-    glGetDoublev(GL_CURRENT_COLOR, color.data());
-    return color;
-}
-
 } // namespace glcalls
 
 extern "C" {
@@ -82,7 +84,8 @@ void __wrap_glPushMatrix(void) {
 }
 
 void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
-    glcalls::rects.push_back(glcalls::currentColor());
+    glcalls::rects.emplace_back();
+    glGetDoublev(GL_CURRENT_COLOR, glcalls::rects.back().data());
     __real_glRectd(x1, y1, x2, y2);
 }
 

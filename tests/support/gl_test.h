@@ -51,8 +51,11 @@ class GlTest : public ::testing::Test {
     int litPixels();
     std::vector<double> matrix(GLenum which);
     GLint integer(GLenum which);
-    // Starts the scene as the program does: first row current, then the scene reset.
-    void startScene();
+    // 1 for each capability that is enabled, 0 for each that is not.
+    std::vector<int> enabled(std::initializer_list<GLenum> capabilities);
+    // Starts the scene as the program does (first row current, then the scene reset), or with
+    // another effect current.
+    void startScene(nimbrost::EffectFn effect = nimbrost::effectRegistry[0].draw);
     // One frame through the frame driver, with the GL call log cleared first.
     void frame();
 };

@@ -114,10 +114,9 @@ DWORD GetTickCount(void) {
     return given.tickCount;
 }
 
-MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallback, DWORD_PTR dwInstance,
-                     DWORD fdwOpen) {
-    *phmo = returning(given.midiAvailable ? make<HMIDIOUT>() : nullptr, "midiOutOpen", uDeviceID,
-                      dwCallback, dwInstance, fdwOpen);
+MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
+    *out = returning(given.midiAvailable ? make<HMIDIOUT>() : nullptr, "midiOutOpen", device,
+                     callback, data, flags);
     return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
 
@@ -131,26 +130,24 @@ ATOM RegisterClassA(const WNDCLASSA *c) {
     return 0xC000;
 }
 
-HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
-                     int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
-                     HINSTANCE hInstance, void *lpParam) {
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                     int w, int h, HWND parent, HMENU menu, HINSTANCE instance, void *parameter) {
     kept.window = given.windowsAvailable ? make<HWND>() : nullptr;
-    kept.windowStyle = static_cast<LONG>(dwStyle);
-    return returning(kept.window, "CreateWindowExA", dwExStyle, lpClassName, lpWindowName, dwStyle,
-                     X, Y, nWidth, nHeight, hWndParent, hMenu, hInstance, lpParam);
+    kept.windowStyle = static_cast<LONG>(style);
+    return returning(kept.window, "CreateWindowExA", exStyle, className, title, style, x, y, w, h,
+                     parent, menu, instance, parameter);
 }
 
 RECORDED(BOOL, DestroyWindow, (HWND hWnd), TRUE, hWnd)
 RECORDED(LRESULT, DefWindowProcA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam),
          defaultProcedureResult, hWnd, Msg, wParam, lParam)
-RETURNING(LONG, GetWindowLongA, (HWND hWnd, int nIndex), hWnd != nullptr ? kept.windowStyle : 0,
-          hWnd, nIndex)
+RETURNING(LONG, GetWindowLongA, (HWND w, int index), w != nullptr ? kept.windowStyle : 0, w, index)
 RECORDED(LONG, SetWindowLongA, (HWND hWnd, int nIndex, LONG dwNewLong),
          std::exchange(kept.windowStyle, dwNewLong), hWnd, nIndex, dwNewLong)
-RETURNING(HICON, LoadIconA, (HINSTANCE hInstance, LPCSTR lpIconName), make<HICON>(), hInstance,
-          static_cast<const void *>(lpIconName))
-RETURNING(HCURSOR, LoadCursorA, (HINSTANCE hInstance, LPCSTR lpCursorName), make<HCURSOR>(),
-          hInstance, static_cast<const void *>(lpCursorName))
+RETURNING(HICON, LoadIconA, (HINSTANCE i, LPCSTR id), make<HICON>(), i,
+          static_cast<const void *>(id))
+RETURNING(HCURSOR, LoadCursorA, (HINSTANCE i, LPCSTR id), make<HCURSOR>(), i,
+          static_cast<const void *>(id))
 RETURNING(HGDIOBJ, GetStockObject, (int i), make<HGDIOBJ>(), i)
 
 // Queued messages whose frame has come, for the last window made, then WM_QUIT once posted (or
@@ -192,13 +189,11 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
     return TRUE;
 }
 
-// The current mode: the screen's size, 32 bits, 60 Hz.
+// The current mode: 32 bits, 60 Hz, and no size, which the caller must set.
 BOOL EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA *lpDevMode) {
     record("EnumDisplaySettingsA", lpszDeviceName, iModeNum);
     lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
     lpDevMode->dmBitsPerPel = 32;
-    lpDevMode->dmPelsWidth = static_cast<DWORD>(given.screenWidth);
-    lpDevMode->dmPelsHeight = static_cast<DWORD>(given.screenHeight);
     lpDevMode->dmDisplayFrequency = 60;
     return TRUE;
 }
@@ -210,19 +205,16 @@ RETURNING(HDC, GetDC, (HWND hWnd), make<HDC>(), hWnd)
 RECORDED(int, ReleaseDC, (HWND hWnd, HDC hDC), 1, hWnd, hDC)
 RETURNING(int, ChoosePixelFormat, (HDC hdc, const PIXELFORMATDESCRIPTOR *p), 7, hdc, p->nSize,
           p->nVersion, p->dwFlags, p->iPixelType, p->cColorBits, p->cDepthBits, p->iLayerType)
-RECORDED(BOOL, SetPixelFormat, (HDC hdc, int format, const PIXELFORMATDESCRIPTOR *), TRUE, hdc,
+RECORDED(BOOL, SetPixelFormat, (HDC dc, int format, const PIXELFORMATDESCRIPTOR *), TRUE, dc,
          format)
 RETURNING(HGLRC, wglCreateContext, (HDC hdc), make<HGLRC>(), hdc)
 RECORDED(BOOL, wglMakeCurrent, (HDC hdc, HGLRC hglrc), TRUE, hdc, hglrc)
 RECORDED(BOOL, wglDeleteContext, (HGLRC hglrc), TRUE, hglrc)
 RECORDED(BOOL, SwapBuffers, (HDC hdc), ++kept.framesPresented != 0, hdc)
 RETURNING(HFONT, CreateFontA,
-          (int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-           DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision,
-           DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName),
-          make<HFONT>(), cHeight, cWidth, cEscapement, cOrientation, cWeight, bItalic, bUnderline,
-          bStrikeOut, iCharSet, iOutPrecision, iClipPrecision, iQuality, iPitchAndFamily,
-          pszFaceName)
+          (int h, int w, int e, int o, int weight, DWORD i, DWORD u, DWORD s, DWORD set,
+           DWORD precision, DWORD clip, DWORD quality, DWORD pitch, LPCSTR face),
+          make<HFONT>(), h, w, e, o, weight, i, u, s, set, precision, clip, quality, pitch, face)
 
 RETURNING(HGDIOBJ, SelectObject, (HDC hdc, HGDIOBJ h), std::exchange(kept.selected, h), hdc, h)
 

@@ -1,7 +1,5 @@
 #include <cmath>
-#include <cstring>
 #include <ctime>
-#include <functional>
 
 #include "effects/effects.h"
 #include "tests/support/gl_test.h"
@@ -43,33 +41,17 @@ const struct {
 
 class EffectTest : public GlTest {
   protected:
-    // Starts the scene, then chooses `effect` as its key does.
-    void choose(nimbrost::EffectFn effect) {
-        startScene();
-        scene.currentEffect = effect;
-        nimbrost::resetScene();
-    }
-
-    // Draws the first frame of `effect` and expects it to have seeded the generator from the
-    // calendar: for one second t read around the frame, srand(t) and then `draws` (which takes
-    // the effect's draws and tells whether the clocks match them) leave the generator where the
-    // frame left it. Then draws a second frame, which must not touch the generator.
-    void expectSeededFromCalendarOnce(nimbrost::EffectFn effect,
-                                      const std::function<bool()> &draws) {
-        choose(effect);
-        const std::time_t before = std::time(nullptr);
-        frame();
-        const std::time_t after = std::time(nullptr);
-        const std::uint32_t generator = scene.randomState;
-        bool matched = false;
-        for (std::time_t t = before; t <= after && !matched; ++t) {
-            nimbrost::srand(static_cast<unsigned int>(t));
-            matched = draws() && scene.randomState == generator;
-        }
-        EXPECT_TRUE(matched) << "not seeded by srand(t) for t from " << before << " to " << after;
-        scene.randomState = 12345;
-        frame();
-        EXPECT_EQ(scene.randomState, 12345u) << "the second frame drew or seeded";
+    // Draws the first frame of `effect` on a fresh scene, again until one starts and ends within
+    // the same second of the calendar, and returns that second.
+    unsigned int firstFrameSecond(nimbrost::EffectFn effect) {
+        std::time_t second;
+        do {
+            scene = SceneState();
+            startScene(effect);
+            second = std::time(nullptr);
+            frame();
+        } while (std::time(nullptr) != second);
+        return static_cast<unsigned int>(second);
     }
 };
 
@@ -79,7 +61,7 @@ TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlpha) {
         const auto &expected = rowDrawings[row];
         SCOPED_TRACE(entry.name);
         scene = SceneState();
-        choose(entry.draw);
+        startScene(entry.draw);
         for (int f = 0; f < 3; ++f) {
             frame();
         }
@@ -125,19 +107,15 @@ TEST_F(EffectTest, SquareRootsTakesDraws81To86OnTheProgramsFirstFrameOnly) {
 }
 
 TEST_F(EffectTest, CalendarSeededEffectsSeedOnTheFirstFrameOnly) {
-    double polaroid = 0, mosaic = 0, spin = 0;
-    expectSeededFromCalendarOnce(nimbrost::drawDancingPolaroids, [&] {
-        polaroid = nimbrost::rand() % 1000;
-        return scene.polaroidClock == polaroid + 0.5;
-    });
+    nimbrost::srand(firstFrameSecond(nimbrost::drawDancingPolaroids));
+    const double polaroid = nimbrost::rand() % 1000;
+    frame();
     EXPECT_EQ(scene.polaroidClock, polaroid + 1.0);
 
-    expectSeededFromCalendarOnce(nimbrost::drawBrokenMosaic, [&] {
-        mosaic = nimbrost::rand() * nimbrost::randomScale;
-        spin = nimbrost::rand() * nimbrost::randomScale;
-        return scene.mosaicClock == afterSteps(mosaic, 0.0005, 40) &&
-               scene.mosaicSpinClock == afterSteps(spin, 0.005, 4);
-    });
+    nimbrost::srand(firstFrameSecond(nimbrost::drawBrokenMosaic));
+    const double mosaic = nimbrost::rand() * nimbrost::randomScale;
+    const double spin = nimbrost::rand() * nimbrost::randomScale;
+    frame();
     EXPECT_EQ(scene.mosaicClock, afterSteps(mosaic, 0.0005, 80));
     EXPECT_EQ(scene.mosaicSpinClock, afterSteps(spin, 0.005, 8));
 }
@@ -149,7 +127,7 @@ TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
         nimbrost::Square plain[80];
         for (int personality : {0, 1}) {
             scene = SceneState();
-            choose(entry.draw);
+            startScene(entry.draw);
             scene.settings.squarePersonality = personality;
             // With personality, start where the frame's note crosses 2^32 one way or the other.
             const bool rising = static_cast<std::int32_t>(row.note) > 0;
@@ -179,7 +157,7 @@ TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
 }
 
 TEST_F(EffectTest, WishingWellClocksAndRanges) {
-    choose(nimbrost::drawWishingWell);
+    startScene(nimbrost::drawWishingWell);
     frame();
     EXPECT_EQ(scene.wellClock, 5.0);
     EXPECT_NEAR(scene.wellColorClock, 0.008573420559850385, 1e-15); // 160 steps
@@ -199,7 +177,7 @@ TEST_F(EffectTest, WishingWellClocksAndRanges) {
 }
 
 TEST_F(EffectTest, DancingPolaroidsPutTheAngleBackAndWrapItAboveAHundredTurns) {
-    choose(nimbrost::drawDancingPolaroids);
+    startScene(nimbrost::drawDancingPolaroids);
     scene.polaroidClock = 100.0;
     frame();
     EXPECT_EQ(scene.polaroidClock, 100.5);

@@ -1,6 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstring>
 #include <tuple>
 
@@ -58,11 +55,11 @@ TEST(Random, SequenceAndSeed) {
 
 TEST(Note, AdditionsTruncateTowardZeroAndWrap) {
     const std::tuple<std::uint32_t, double, std::uint32_t> cases[] = {
-        {0, -0.7, 0},
-        {0, -2.7, 0xFFFFFFFEu},
-        {0xFFFFFFFEu, 33.9, 31},
-        {0xFFFFFFF0u, 20.5, 4},
-        {0x80000000u, -1.0, 0x7FFFFFFFu}};
+        // clang-format off
+        {0, -0.7, 0}, {0, -2.7, 0xFFFFFFFEu}, {0xFFFFFFFEu, 33.9, 31}, {0xFFFFFFF0u, 20.5, 4},
+        {0x80000000u, -1.0, 0x7FFFFFFFu},
+        // clang-format on
+    };
     for (const auto &[before, added, after] : cases) {
         scene.noteMessage = before;
         nimbrost::addToNoteMessage(added);
@@ -70,14 +67,17 @@ TEST(Note, AdditionsTruncateTowardZeroAndWrap) {
     }
 }
 
-class ResetTest : public GlTest {
-  protected:
-    std::vector<double> light(GLenum which) {
-        GLfloat at[4];
-        glGetLightfv(which, GL_POSITION, at);
-        return rounded(std::vector<double>(at, at + 4));
-    }
-};
+namespace {
+
+std::vector<double> light(GLenum which) {
+    GLfloat at[4];
+    glGetLightfv(which, GL_POSITION, at);
+    return rounded(std::vector<double>(at, at + 4));
+}
+
+} // namespace
+
+using ResetTest = GlTest;
 
 TEST_F(ResetTest, OpenGlStateAndLightsFollowTheCameraFromBefore) {
     startScene();
@@ -90,11 +90,9 @@ TEST_F(ResetTest, OpenGlStateAndLightsFollowTheCameraFromBefore) {
     EXPECT_EQ(light(GL_LIGHT0), (std::vector<double>{10.5, -2.5, -55, 1}));
     EXPECT_EQ(light(GL_LIGHT1), (std::vector<double>{10.5, -2.5, -77.9, 1}));
     EXPECT_EQ(light(GL_LIGHT2), (std::vector<double>{10.5, 22.5, -77.9, 1}));
-    for (GLenum on : {GL_NORMALIZE, GL_TEXTURE_2D, GL_DITHER, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2,
-                      GL_LIGHTING, GL_BLEND}) {
-        EXPECT_TRUE(glIsEnabled(on)) << std::hex << on;
-    }
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(enabled({GL_NORMALIZE, GL_TEXTURE_2D, GL_DITHER, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2,
+                       GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
+              (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 0}));
     EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
     EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
 
@@ -103,9 +101,7 @@ TEST_F(ResetTest, OpenGlStateAndLightsFollowTheCameraFromBefore) {
     scene.frameCount = 99;
     recording::given.tickCount = 0xFFFFFFF0u;
     nimbrost::resetScene();
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_EQ(enabled({GL_DEPTH_TEST, GL_BLEND, GL_LIGHTING}), (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(light(GL_LIGHT0), (std::vector<double>{23, 0, -35, 1})); // through (-2, -25, -60)
     const nimbrost::Camera home;
     EXPECT_EQ(std::memcmp(&scene.camera, &home, sizeof home), 0);
@@ -158,18 +154,16 @@ void noEffect() {}
 
 } // namespace
 
-class FrameTest : public GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        startScene();
-        scene.currentEffect = noEffect;
-        recording::calls.clear();
-    }
+using FrameTest = GlTest;
 
-    // Paints the colour buffer red and the depth buffer 0.25, draws a frame and reads back the
-    // first pixel's red and depth.
-    std::pair<int, float> frameOverRed() {
+TEST_F(FrameTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
+    startScene();
+    scene.currentEffect = noEffect;
+    recording::calls.clear();
+    scene.noteMessage = 0x00643C91u;
+    for (int clearColour : {1, 0}) {
+        // Over red at depth 0.25 the frame leaves red only when the colour buffer is kept.
+        scene.settings.clearColorBuffer = clearColour;
         glClearColor(1, 0, 0, 1);
         glClearDepth(0.25);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -178,15 +172,9 @@ class FrameTest : public GlTest {
         nimbrost::drawFrame();
         float depth = 0;
         glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-        return {readFrame()[0], depth};
+        EXPECT_EQ(std::make_pair(int(readFrame()[0]), depth),
+                  std::make_pair(clearColour ? 0 : 255, 1.0f));
     }
-};
-
-TEST_F(FrameTest, ClearsCountsAndSendsTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
-    scene.noteMessage = 0x00643C91u;
-    EXPECT_EQ(frameOverRed(), std::make_pair(0, 1.0f));
-    scene.settings.clearColorBuffer = 0;
-    EXPECT_EQ(frameOverRed(), std::make_pair(255, 1.0f));
     EXPECT_EQ(scene.frameCount, 2u);
     scene.frameCount = 0xFFFFFFFFu;
     scene.settings.sound = 1;
@@ -199,16 +187,11 @@ TEST_F(FrameTest, ClearsCountsAndSendsTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
               "midiOutShortMsg(#1, 0x643c91)\nmidiOutShortMsg(#1, 0x643c91)\n");
 }
 
-class PreambleTest : public GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        startScene();
-        glLoadIdentity();
-    }
-};
+using PreambleTest = GlTest;
 
 TEST_F(PreambleTest, PlacesTheCameraThenTurnsAboutXYZAndStepsTheTurnsAfter) {
+    startScene();
+    glLoadIdentity();
     nimbrost::applyEffectPreamble(0, -10, -25);
     std::vector<double> m = matrix(GL_MODELVIEW_MATRIX);
     EXPECT_EQ(std::vector<double>(m.begin() + 12, m.end()),
@@ -230,6 +213,7 @@ TEST_F(PreambleTest, PlacesTheCameraThenTurnsAboutXYZAndStepsTheTurnsAfter) {
 }
 
 TEST_F(PreambleTest, VeilDarkensAndLeavesLightingAndBlendingAsFound) {
+    startScene();
     glBlendFunc(GL_ONE, GL_ZERO);
     nimbrost::applyEffectPreamble(0, -10, -25); // no veil while the colour buffer is cleared
     EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
@@ -245,9 +229,8 @@ TEST_F(PreambleTest, VeilDarkensAndLeavesLightingAndBlendingAsFound) {
             glLoadIdentity();
             nimbrost::applyEffectPreamble(0, -10, -25);
             SCOPED_TRACE(lighting * 10 + transparency);
-            EXPECT_EQ(glIsEnabled(GL_LIGHTING), lighting);
-            EXPECT_EQ(glIsEnabled(GL_BLEND), transparency);
-            EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), 1 - transparency);
+            EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
+                      (std::vector<int>{lighting, transparency, 1 - transparency}));
             if (transparency) {
                 EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
             }

@@ -1,9 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "shell/shell.h"
 #include "tests/support/gl_test.h"
@@ -33,15 +29,15 @@ TEST_F(WindowProcTest, EachToggleKeyAndItsSecondCodeFlipOneFlag) {
     const struct {
         WPARAM codes[2];
         std::int32_t Settings::*flag;
-    } toggles[] = {{{VK_F1, VK_F1}, &Settings::showInfo},
-                   {{'F', VK_NUMPAD6}, &Settings::windowed},
-                   {{'B', VK_NUMPAD2}, &Settings::squareBorders},
-                   {{'P', 'P'}, &Settings::squarePersonality},
-                   {{'M', VK_SUBTRACT}, &Settings::rotateCamera},
-                   {{'C', VK_NUMPAD3}, &Settings::clearColorBuffer},
-                   {{'L', VK_SEPARATOR}, &Settings::lighting},
-                   {{'S', VK_F4}, &Settings::sound},
-                   {{'T', VK_F5}, &Settings::transparency}};
+    } toggles[] = {
+        // clang-format off
+        {{VK_F1, VK_F1}, &Settings::showInfo}, {{'F', VK_NUMPAD6}, &Settings::windowed},
+        {{'B', VK_NUMPAD2}, &Settings::squareBorders}, {{'P', 'P'}, &Settings::squarePersonality},
+        {{'M', VK_SUBTRACT}, &Settings::rotateCamera}, {{'L', VK_SEPARATOR}, &Settings::lighting},
+        {{'C', VK_NUMPAD3}, &Settings::clearColorBuffer}, {{'S', VK_F4}, &Settings::sound},
+        {{'T', VK_F5}, &Settings::transparency},
+        // clang-format on
+    };
     for (const auto &toggle : toggles) {
         for (WPARAM code : toggle.codes) {
             SCOPED_TRACE(code);
@@ -51,9 +47,9 @@ TEST_F(WindowProcTest, EachToggleKeyAndItsSecondCodeFlipOneFlag) {
             EXPECT_EQ(keyUp(code), 0);
             EXPECT_EQ(std::memcmp(&scene.settings, &expected, sizeof expected), 0);
             // L and T reach the renderer at once.
-            EXPECT_EQ(glIsEnabled(GL_LIGHTING), scene.settings.lighting);
-            EXPECT_EQ(glIsEnabled(GL_BLEND), scene.settings.transparency);
-            EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), 1 - scene.settings.transparency);
+            const Settings &now = scene.settings;
+            EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
+                      (std::vector<int>{now.lighting, now.transparency, 1 - now.transparency}));
         }
     }
     EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA); // T turned blending back on
@@ -157,8 +153,7 @@ class WinMainTest : public GlTest {
   protected:
     // Runs the program with this command-line tail.
     int run(const std::string &tail) {
-        std::vector<char> text(tail.begin(), tail.end());
-        text.push_back('\0');
+        std::string text = tail;
         return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, text.data(), 10);
     }
 };
