@@ -90,14 +90,11 @@ void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
 }
 
 void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {
-    if (type == GL_UNSIGNED_BYTE) {
-        GLfloat at[4];
-        glGetFloatv(GL_CURRENT_RASTER_POSITION, at);
-        glcalls::Text text = {
-            std::string(static_cast<const char *>(lists), n), static_cast<int>(600 - at[1]), {}};
-        glGetDoublev(GL_CURRENT_RASTER_COLOR, text.colour.data());
-        glcalls::texts.push_back(text);
-    }
+    GLfloat at[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, at);
+    glcalls::texts.push_back(
+        {std::string(static_cast<const char *>(lists), n), static_cast<int>(600 - at[1]), {}});
+    glGetDoublev(GL_CURRENT_RASTER_COLOR, glcalls::texts.back().colour.data());
     __real_glCallLists(n, type, lists);
 }
 

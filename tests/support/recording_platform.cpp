@@ -101,7 +101,7 @@ using namespace recording;
 // RETURNING the result is logged too.
 #define RECORDED(Type, Name, Parameters, result, ...)                                              \
     Type Name Parameters {                                                                         \
-        record(#Name, __VA_ARGS__);                                                                \
+        record(#Name __VA_OPT__(, ) __VA_ARGS__);                                                  \
         return result;                                                                             \
     }
 #define RETURNING(Type, Name, Parameters, result, ...)                                             \
@@ -109,10 +109,7 @@ using namespace recording;
         return returning<Type>(result, #Name, __VA_ARGS__);                                        \
     }
 
-DWORD GetTickCount(void) {
-    record("GetTickCount");
-    return given.tickCount;
-}
+RECORDED(DWORD, GetTickCount, (void), given.tickCount)
 
 MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
     *out = returning(given.midiAvailable ? make<HMIDIOUT>() : nullptr, "midiOutOpen", device,

@@ -67,19 +67,14 @@ TEST(Note, AdditionsTruncateTowardZeroAndWrap) {
     }
 }
 
-namespace {
-
-std::vector<double> light(GLenum which) {
-    GLfloat at[4];
-    glGetLightfv(which, GL_POSITION, at);
-    return rounded(std::vector<double>(at, at + 4));
-}
-
-} // namespace
-
 using ResetTest = GlTest;
 
 TEST_F(ResetTest, OpenGlStateAndLightsFollowTheCameraFromBefore) {
+    auto light = [](GLenum which) {
+        GLfloat at[4];
+        glGetLightfv(which, GL_POSITION, at);
+        return rounded(std::vector<double>(at, at + 4));
+    };
     startScene();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -148,17 +143,11 @@ TEST_F(ResetTest, EveryResetClosesThenReopensTheMidiOutput) {
               "midiOutOpen(0xffffffff, 0, 0, 0) -> null\n");
 }
 
-namespace {
-
-void noEffect() {}
-
-} // namespace
-
 using FrameTest = GlTest;
 
 TEST_F(FrameTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
     startScene();
-    scene.currentEffect = noEffect;
+    scene.currentEffect = [] {};
     recording::calls.clear();
     scene.noteMessage = 0x00643C91u;
     for (int clearColour : {1, 0}) {
@@ -214,10 +203,6 @@ TEST_F(PreambleTest, PlacesTheCameraThenTurnsAboutXYZAndStepsTheTurnsAfter) {
 
 TEST_F(PreambleTest, VeilDarkensAndLeavesLightingAndBlendingAsFound) {
     startScene();
-    glBlendFunc(GL_ONE, GL_ZERO);
-    nimbrost::applyEffectPreamble(0, -10, -25); // no veil while the colour buffer is cleared
-    EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
-
     scene.settings.clearColorBuffer = 0;
     for (int lighting : {1, 0}) {
         for (int transparency : {1, 0}) {
