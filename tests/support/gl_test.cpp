@@ -16,16 +16,6 @@ void GlTest::SetUp() {
 void GlTest::TearDown() {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glPopAttrib();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void GlTest::useSize(int width, int height) {
-    ASSERT_TRUE(headless::resizeTarget(width, height));
-    scene.width = width;
-    scene.height = height;
 }
 
 std::vector<std::uint8_t> GlTest::readFrame() {
@@ -55,7 +45,57 @@ GLint GlTest::integer(GLenum which) {
     return value;
 }
 
-void GlTest::startScene() {
-    scene.currentEffect = nimbrost::effectRegistry[0].draw;
+std::vector<int> GlTest::enabled(std::initializer_list<GLenum> capabilities) {
+    std::vector<int> found;
+    for (GLenum capability : capabilities) {
+        found.push_back(glIsEnabled(capability));
+    }
+    return found;
+}
+
+void GlTest::startScene(nimbrost::EffectFn effect) {
+    scene.currentEffect = effect;
     nimbrost::resetScene();
 }
+
+void GlTest::frame() {
+    glcalls::pushes = 0;
+    glcalls::rects.clear();
+    nimbrost::drawFrame();
+}
+
+namespace glcalls {
+
+int pushes = 0;
+std::vector<Color> rects;
+std::vector<Text> texts;
+
+} // namespace glcalls
+
+extern "C" {
+
+void __real_glPushMatrix(void);
+void __real_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2);
+void __real_glCallLists(GLsizei n, GLenum type, const void *lists);
+
+void __wrap_glPushMatrix(void) {
+    ++glcalls::pushes;
+    __real_glPushMatrix();
+}
+
+void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
+    glcalls::rects.emplace_back();
+    glGetDoublev(GL_CURRENT_COLOR, glcalls::rects.back().data());
+    __real_glRectd(x1, y1, x2, y2);
+}
+
+void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {
+    GLfloat at[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, at);
+    glcalls::texts.push_back(
+        {std::string(static_cast<const char *>(lists), n), static_cast<int>(600 - at[1]), {}});
+    glGetDoublev(GL_CURRENT_RASTER_COLOR, glcalls::texts.back().colour.data());
+    __real_glCallLists(n, type, lists);
+}
+
+} // extern "C"

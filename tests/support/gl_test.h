@@ -1,29 +1,61 @@
 // Test fixture with a real OpenGL context and no display (EGL surfaceless, Mesa), a fresh scene
-// record and a cleared platform log for every test.
+// record and a cleared platform log for every test; and a log of the matrix pushes and drawing
+// calls made. The test binary is linked with --wrap for glPushMatrix, glRectd and glCallLists
+// (tests/CMakeLists.txt): every call of those goes through the wrappers in gl_test.cpp, which log
+// it and then make the real call.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "scene/scene.h"
+
+namespace glcalls {
+
+typedef std::array<double, 4> Color;
+
+extern int pushes;
+extern std::vector<Color> rects; // the current colour at every glRectd
+
+// Text drawn by glCallLists (of characters, as the overlay draws), one string per call.
+struct Text {
+    std::string text;
+    int row;      // window row of the raster position, from the top of an 800 x 600 window
+    Color colour; // raster colour
+};
+extern std::vector<Text> texts;
+
+} // namespace glcalls
+
+// The values rounded to four decimals, for comparing single-precision GL state with exact values.
+inline std::vector<double> rounded(std::vector<double> values) {
+    for (double &value : values) {
+        value = std::round(value * 1e4) / 1e4;
+    }
+    return values;
+}
 
 class GlTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Makes the drawing target width x height and sets the scene's size to match.
-    void useSize(int width, int height);
     // The current frame, top row first, RGBA.
     std::vector<std::uint8_t> readFrame();
     // How many pixels of the current frame are not black.
     int litPixels();
-    // GL matrix (column-major) of the given kind, e.g. GL_MODELVIEW_MATRIX.
     std::vector<double> matrix(GLenum which);
-    // Stack depth of the given kind, e.g. GL_MODELVIEW_STACK_DEPTH.
     GLint integer(GLenum which);
-    // Starts the scene as the program does: first row current, then the scene reset.
-    void startScene();
+    // 1 for each capability that is enabled, 0 for each that is not.
+    std::vector<int> enabled(std::initializer_list<GLenum> capabilities);
+    // Starts the scene as the program does (first row current, then the scene reset), or with
+    // another effect current.
+    void startScene(nimbrost::EffectFn effect = nimbrost::effectRegistry[0].draw);
+    // One frame through the frame driver, with the GL call log cleared first.
+    void frame();
 };

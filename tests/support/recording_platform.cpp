@@ -1,88 +1,224 @@
 #include "tests/support/recording_platform.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <set>
+#include <deque>
+#include <type_traits>
+#include <utility>
 
 namespace recording {
 
 std::vector<std::string> calls;
-DWORD tickCount = 0;
-bool midiAvailable = true;
+Given given;
+DWORD fontListBase;
+const LRESULT defaultProcedureResult = 0xDEF;
 
 namespace {
-std::uintptr_t nextHandle = 1;
-std::set<std::uintptr_t> openHandles;
 
-std::string format(const char *pattern, unsigned long long a = 0, unsigned long long b = 0,
-                   unsigned long long c = 0, unsigned long long d = 0) {
-    char text[160];
-    std::snprintf(text, sizeof text, pattern, a, b, c, d);
+// What the double keeps between calls.
+struct Kept {
+    std::uintptr_t lastHandle = 0;
+    HGDIOBJ selected = reinterpret_cast<HGDIOBJ>(0x5F5F0000); // the system font at first
+    std::deque<MSG> queue; // each message's `time` is the frame it waits for
+    HWND window = nullptr; // the last window made
+    LONG windowStyle = 0;
+    WNDPROC procedure = nullptr; // of the last class registered
+    unsigned framesPresented = 0;
+    int cursorCount = 0;
+    bool quitPosted = false;
+} kept;
+
+std::string show(const char *text) {
+    return text == nullptr ? "null" : '"' + std::string(text) + '"';
+}
+
+std::string show(const void *handle) {
+    const auto value = static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(handle));
+    char text[32];
+    std::snprintf(text, sizeof text, value < 0x10000 ? "#%zu" : "0x%zx", value);
+    return value == 0 ? "null" : text;
+}
+
+template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
+std::string show(T value) {
+    const auto wide = static_cast<long long>(value);
+    const bool big = wide > 0xFFFF || wide < -0xFFFF;
+    char text[32];
+    std::snprintf(text, sizeof text, big ? "0x%llx" : "%lld",
+                  big ? static_cast<std::make_unsigned_t<T>>(value) : wide);
     return text;
 }
+
+// Logs "function(arguments)" and returns the line, for a result to be added.
+template <typename... Arguments>
+std::string &record(const char *function, Arguments... arguments) {
+    std::string list;
+    ((list += ", " + show(arguments)), ...);
+    calls.push_back(function + ("(" + list.substr(list.empty() ? 0 : 2)) + ")");
+    return calls.back();
+}
+
+template <typename Result, typename... Arguments>
+Result returning(Result result, const char *function, Arguments... arguments) {
+    record(function, arguments...) += " -> " + show(result);
+    return result;
+}
+
+template <typename Handle>
+Handle make() {
+    return reinterpret_cast<Handle>(++kept.lastHandle);
+}
+
 } // namespace
 
 void clear() {
     calls.clear();
-    tickCount = 0;
-    midiAvailable = true;
-    nextHandle = 1;
-    openHandles.clear();
-    clearWindows();
+    given = Given();
+    kept = Kept();
 }
 
-std::vector<std::string> callsStartingWith(const std::string &prefix) {
-    std::vector<std::string> found;
+void postAfterFrames(unsigned frames, UINT message, WPARAM wParam) {
+    kept.queue.push_back(MSG{nullptr, message, wParam, 0, frames, POINT{0, 0}});
+}
+
+std::string logged(std::initializer_list<std::string> prefixes) {
+    std::string found;
     for (const std::string &call : calls) {
-        if (call.compare(0, prefix.size(), prefix) == 0) {
-            found.push_back(call);
+        for (const std::string &prefix : prefixes) {
+            if (call.compare(0, prefix.size(), prefix) == 0) {
+                found += call + '\n';
+                break;
+            }
         }
     }
     return found;
-}
-
-std::uintptr_t newHandle() {
-    return nextHandle++;
-}
-
-int openMidiOutputs() {
-    return static_cast<int>(openHandles.size());
 }
 
 } // namespace recording
 
 using namespace recording;
 
-DWORD GetTickCount(void) {
-    calls.push_back("GetTickCount");
-    return tickCount;
-}
-
-MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallback, DWORD_PTR dwInstance,
-                     DWORD fdwOpen) {
-    if (!midiAvailable) {
-        calls.push_back(format("midiOutOpen(%llu, %llu, %llu, %llu) failed", uDeviceID, dwCallback,
-                               dwInstance, fdwOpen));
-        *phmo = nullptr;
-        return MMSYSERR_NODRIVER;
+// A platform function that logs its call with the given arguments and returns `result`; with
+// RETURNING the result is logged too.
+#define RECORDED(Type, Name, Parameters, result, ...)                                              \
+    Type Name Parameters {                                                                         \
+        record(#Name __VA_OPT__(, ) __VA_ARGS__);                                                  \
+        return result;                                                                             \
     }
-    const std::uintptr_t handle = newHandle();
-    openHandles.insert(handle);
-    *phmo = reinterpret_cast<HMIDIOUT>(handle);
-    calls.push_back(
-        format("midiOutOpen(%llu, %llu, %llu, %llu)", uDeviceID, dwCallback, dwInstance, fdwOpen) +
-        format(" -> #%llu", handle));
-    return MMSYSERR_NOERROR;
+#define RETURNING(Type, Name, Parameters, result, ...)                                             \
+    Type Name Parameters {                                                                         \
+        return returning<Type>(result, #Name, __VA_ARGS__);                                        \
+    }
+
+RECORDED(DWORD, GetTickCount, (void), given.tickCount)
+
+MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
+    *out = returning(given.midiAvailable ? make<HMIDIOUT>() : nullptr, "midiOutOpen", device,
+                     callback, data, flags);
+    return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
 
-MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
-    const auto handle = reinterpret_cast<std::uintptr_t>(hmo);
-    calls.push_back(format("midiOutShortMsg(#%llu, 0x%08llx)", handle, dwMsg));
-    return openHandles.count(handle) ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+RECORDED(MMRESULT, midiOutShortMsg, (HMIDIOUT hmo, DWORD dwMsg), MMSYSERR_NOERROR, hmo, dwMsg)
+RECORDED(MMRESULT, midiOutClose, (HMIDIOUT hmo), MMSYSERR_NOERROR, hmo)
+
+ATOM RegisterClassA(const WNDCLASSA *c) {
+    kept.procedure = c->lpfnWndProc;
+    record("RegisterClassA", c->style, c->cbClsExtra, c->cbWndExtra, c->hInstance, c->hIcon,
+           c->hCursor, c->hbrBackground, c->lpszMenuName, c->lpszClassName);
+    return 0xC000;
 }
 
-MMRESULT midiOutClose(HMIDIOUT hmo) {
-    const auto handle = reinterpret_cast<std::uintptr_t>(hmo);
-    calls.push_back(format("midiOutClose(#%llu)", handle));
-    return openHandles.erase(handle) ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                     int w, int h, HWND parent, HMENU menu, HINSTANCE instance, void *parameter) {
+    kept.window = given.windowsAvailable ? make<HWND>() : nullptr;
+    kept.windowStyle = static_cast<LONG>(style);
+    return returning(kept.window, "CreateWindowExA", exStyle, className, title, style, x, y, w, h,
+                     parent, menu, instance, parameter);
+}
+
+RECORDED(BOOL, DestroyWindow, (HWND hWnd), TRUE, hWnd)
+RECORDED(LRESULT, DefWindowProcA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam),
+         defaultProcedureResult, hWnd, Msg, wParam, lParam)
+RETURNING(LONG, GetWindowLongA, (HWND w, int index), w != nullptr ? kept.windowStyle : 0, w, index)
+RECORDED(LONG, SetWindowLongA, (HWND hWnd, int nIndex, LONG dwNewLong),
+         std::exchange(kept.windowStyle, dwNewLong), hWnd, nIndex, dwNewLong)
+RETURNING(HICON, LoadIconA, (HINSTANCE i, LPCSTR id), make<HICON>(), i,
+          static_cast<const void *>(id))
+RETURNING(HCURSOR, LoadCursorA, (HINSTANCE i, LPCSTR id), make<HCURSOR>(), i,
+          static_cast<const void *>(id))
+RETURNING(HGDIOBJ, GetStockObject, (int i), make<HGDIOBJ>(), i)
+
+// Queued messages whose frame has come, for the last window made, then WM_QUIT once posted (or
+// after 1000 frames, so that a run that never quits ends); an empty peek is not logged.
+BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+    const bool queued = !kept.queue.empty() && kept.queue.front().time <= kept.framesPresented;
+    if (!queued && !kept.quitPosted && kept.framesPresented < 1000) {
+        return FALSE;
+    }
+    *lpMsg = queued ? kept.queue.front() : MSG{nullptr, WM_QUIT, 0, 0, 0, POINT{0, 0}};
+    lpMsg->hwnd = queued ? kept.window : nullptr;
+    kept.quitPosted = kept.quitPosted && queued;
+    if (queued) {
+        kept.queue.pop_front();
+    }
+    record("PeekMessageA", hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg) +=
+        " -> " + show(lpMsg->message) + ", " + show(lpMsg->wParam);
+    return TRUE;
+}
+
+RECORDED(BOOL, TranslateMessage, (const MSG *m), FALSE, m->hwnd, m->message, m->wParam)
+RECORDED(LRESULT, DispatchMessageA, (const MSG *m),
+         kept.procedure(m->hwnd, m->message, m->wParam, m->lParam), m->hwnd, m->message, m->wParam)
+
+void PostQuitMessage(int nExitCode) {
+    record("PostQuitMessage", nExitCode);
+    kept.quitPosted = true;
+}
+
+RETURNING(int, GetSystemMetrics, (int nIndex),
+          nIndex == SM_CXSCREEN   ? given.screenWidth
+          : nIndex == SM_CYSCREEN ? given.screenHeight
+                                  : 0,
+          nIndex)
+RETURNING(int, ShowCursor, (BOOL bShow), kept.cursorCount += bShow ? 1 : -1, bShow)
+
+BOOL GetCursorPos(LPPOINT lpPoint) {
+    *lpPoint = given.cursorPosition;
+    return TRUE;
+}
+
+// The current mode: 32 bits, 60 Hz, and no size, which the caller must set.
+BOOL EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA *lpDevMode) {
+    record("EnumDisplaySettingsA", lpszDeviceName, iModeNum);
+    lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    lpDevMode->dmBitsPerPel = 32;
+    lpDevMode->dmDisplayFrequency = 60;
+    return TRUE;
+}
+
+RECORDED(LONG, ChangeDisplaySettingsA, (DEVMODEA * m, DWORD dwFlags), DISP_CHANGE_SUCCESSFUL,
+         m->dmSize, m->dmDriverExtra, m->dmFields, m->dmPelsWidth, m->dmPelsHeight, m->dmBitsPerPel,
+         m->dmDisplayFrequency, dwFlags)
+RETURNING(HDC, GetDC, (HWND hWnd), make<HDC>(), hWnd)
+RECORDED(int, ReleaseDC, (HWND hWnd, HDC hDC), 1, hWnd, hDC)
+RETURNING(int, ChoosePixelFormat, (HDC hdc, const PIXELFORMATDESCRIPTOR *p), 7, hdc, p->nSize,
+          p->nVersion, p->dwFlags, p->iPixelType, p->cColorBits, p->cDepthBits, p->iLayerType)
+RECORDED(BOOL, SetPixelFormat, (HDC dc, int format, const PIXELFORMATDESCRIPTOR *), TRUE, dc,
+         format)
+RETURNING(HGLRC, wglCreateContext, (HDC hdc), make<HGLRC>(), hdc)
+RECORDED(BOOL, wglMakeCurrent, (HDC hdc, HGLRC hglrc), TRUE, hdc, hglrc)
+RECORDED(BOOL, wglDeleteContext, (HGLRC hglrc), TRUE, hglrc)
+RECORDED(BOOL, SwapBuffers, (HDC hdc), ++kept.framesPresented != 0, hdc)
+RETURNING(HFONT, CreateFontA,
+          (int h, int w, int e, int o, int weight, DWORD i, DWORD u, DWORD s, DWORD set,
+           DWORD precision, DWORD clip, DWORD quality, DWORD pitch, LPCSTR face),
+          make<HFONT>(), h, w, e, o, weight, i, u, s, set, precision, clip, quality, pitch, face)
+
+RETURNING(HGDIOBJ, SelectObject, (HDC hdc, HGDIOBJ h), std::exchange(kept.selected, h), hdc, h)
+
+RECORDED(BOOL, DeleteObject, (HGDIOBJ ho), TRUE, ho)
+
+BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
+    record("wglUseFontBitmapsA", hdc, first, count);
+    fontListBase = listBase;
+    return TRUE;
 }

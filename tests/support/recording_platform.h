@@ -1,10 +1,11 @@
-// A recording stand-in for the platform calls (tick counter, MIDI output, windows, messages,
-// display modes, device and OpenGL contexts, fonts), linked into the tests in place of
-// platform/sdl. Every call is logged as one readable line, in order; handles it makes are logged
-// as #1, #2, ... in the order they were made.
+// A recording stand-in for the platform calls, linked into the unit tests in place of
+// platform/sdl. Every call is logged as one line, "Name(arguments) -> result", in order. Handles
+// the double makes show as #1, #2, ... in the order they were made, null as "null"; numbers beyond
+// +-0xFFFF show in hex, negative ones in two's complement of their width. The test's own OpenGL
+// context stays current throughout.
 #pragma once
 
-#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,52 +13,27 @@
 
 namespace recording {
 
-// The log of platform calls since the last clear().
 extern std::vector<std::string> calls;
-// What GetTickCount returns.
-extern DWORD tickCount;
-// Whether midiOutOpen finds a device.
-extern bool midiAvailable;
 
-// What GetSystemMetrics reports for SM_CXSCREEN and SM_CYSCREEN (0 may be set).
-extern int screenWidth;
-extern int screenHeight;
-// Whether CreateWindowExA makes a window.
-extern bool windowsAvailable;
-// Where GetCursorPos finds the pointer.
-extern POINT cursorPosition;
-// ShowCursor's display count: the cursor shows while it is 0 or more.
-extern int cursorCount;
-// The mode EnumDisplaySettingsA reports as current, and the record of the last
-// ChangeDisplaySettingsA call.
-extern DEVMODEA currentMode;
-extern DEVMODEA lastModeChange;
-// The window procedure of the last registered class.
-extern WNDPROC registeredProcedure;
-// The list base the last wglUseFontBitmapsA call filled.
-extern DWORD fontListBase;
-// What DefWindowProcA returns, whatever the message.
+// What the platform gives; clear() restores these defaults.
+struct Given {
+    DWORD tickCount = 0;           // what GetTickCount returns
+    bool midiAvailable = true;     // whether midiOutOpen finds a device
+    bool windowsAvailable = true;  // whether CreateWindowExA makes a window
+    int screenWidth = 1280;        // GetSystemMetrics(SM_CXSCREEN)
+    int screenHeight = 1024;       // GetSystemMetrics(SM_CYSCREEN)
+    POINT cursorPosition = {0, 0}; // where GetCursorPos finds the pointer
+};
+extern Given given;
+extern DWORD fontListBase; // the list base the last wglUseFontBitmapsA call filled
 extern const LRESULT defaultProcedureResult;
-// SwapBuffers calls so far.
-extern unsigned framesPresented;
-// PeekMessageA posts WM_QUIT itself after this many frames, so that a run that never quits ends.
-extern unsigned frameLimit;
 
-// Clears the log, sets the tick to 0, makes a MIDI device available and forgets open handles;
-// a 1280 x 1024 screen, windows available, the pointer at (0, 0), an empty message queue.
+// Empties the log and the message queue and restores `given`.
 void clear();
-// Queues a message for PeekMessageA once `frames` frames have been presented (0: at once). A null
-// window stands for the last window made, except for WM_QUIT.
-void postAfterFrames(unsigned frames, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The style word of a window made by CreateWindowExA.
-LONG windowStyle(HWND window);
-// Clears the window side of the double; clear() calls it.
-void clearWindows();
-// The logged calls whose text starts with `prefix`.
-std::vector<std::string> callsStartingWith(const std::string &prefix);
-// A new handle number, shared by every kind of handle the double makes.
-std::uintptr_t newHandle();
-// The number of MIDI outputs open at the moment.
-int openMidiOutputs();
+// Queues a message to the last window made, for PeekMessageA once `frames` frames were presented.
+// When the queue is empty after 1000 frames, PeekMessageA posts WM_QUIT itself.
+void postAfterFrames(unsigned frames, UINT message, WPARAM wParam);
+// The logged calls that start with any of the prefixes, in order, each ended by a newline.
+std::string logged(std::initializer_list<std::string> prefixes = {""});
 
 } // namespace recording

@@ -1,0 +1,197 @@
+#include <cmath>
+#include <ctime>
+
+#include "effects/effects.h"
+#include "tests/support/gl_test.h"
+
+using nimbrost::scene;
+using nimbrost::SceneState;
+
+namespace {
+
+// `clock` after `count` separate additions of `step`, as the effects advance their clocks.
+double afterSteps(double clock, double step, int count) {
+    for (int i = 0; i < count; ++i) {
+        clock += step;
+    }
+    return clock;
+}
+
+// What one frame of each registry row draws: pushes, rectangles and their alpha with trails.
+const struct {
+    int pushes, rects;
+    double trailAlpha;
+} rowDrawings[] = {{160, 80, 0.2}, {46, 40, 0.2}, {80, 80, 0.2}, {80, 80, 0.2},
+                   {80, 80, 0.2},  {80, 80, 1.0}, {80, 80, 0.2}, {46, 40, 0.2}};
+
+// Registry rows 4 to 7 place the squares on polar points: each with its shape clock and colour
+// clock, the distances a point may have from the origin, and its note after one frame from a
+// fresh scene.
+const struct {
+    double SceneState::*clock;
+    double SceneState::*colorClock;
+    double nearest, farthest;
+    std::uint32_t note;
+} polarRows[] = {{&SceneState::attractorClock, &SceneState::attractorColorClock, 5, 20, 511},
+                 {&SceneState::flowersClock, &SceneState::flowersColorClock, 1, 16.8, 4294967179u},
+                 {&SceneState::bubbleClock, &SceneState::bubbleColorClock, 1, 15, 4294964521u},
+                 {&SceneState::scopeClock, &SceneState::scopeColorClock, 1, 15, 4294961864u}};
+
+} // namespace
+
+class EffectTest : public GlTest {
+  protected:
+    // Draws the first frame of `effect` on a fresh scene, again until one starts and ends within
+    // the same second of the calendar, and returns that second.
+    unsigned int firstFrameSecond(nimbrost::EffectFn effect) {
+        std::time_t second;
+        do {
+            scene = SceneState();
+            startScene(effect);
+            second = std::time(nullptr);
+            frame();
+        } while (std::time(nullptr) != second);
+        return static_cast<unsigned int>(second);
+    }
+};
+
+TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlpha) {
+    for (int row = 0; row < 8; ++row) {
+        const nimbrost::EffectEntry &entry = nimbrost::effectRegistry[row];
+        const auto &expected = rowDrawings[row];
+        SCOPED_TRACE(entry.name);
+        scene = SceneState();
+        startScene(entry.draw);
+        for (int f = 0; f < 3; ++f) {
+            frame();
+        }
+        const int lit = litPixels();
+        EXPECT_GT(lit, 1000);
+        EXPECT_LT(lit, 800 * 600 / 2);
+
+        scene.settings.clearColorBuffer = 0;
+        scene.settings.squareBorders = 1;
+        frame();
+        EXPECT_EQ(glcalls::pushes, expected.pushes);
+        EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), 1); // as many pops, none too many
+        EXPECT_EQ(integer(GL_PROJECTION_STACK_DEPTH), 1);
+        ASSERT_EQ(glcalls::rects.size(), static_cast<std::size_t>(expected.rects));
+        for (const glcalls::Color &color : glcalls::rects) {
+            EXPECT_FLOAT_EQ(color[3], expected.trailAlpha);
+        }
+    }
+    EXPECT_EQ(nimbrost::effectRegistry[8].draw, nullptr);
+}
+
+TEST_F(EffectTest, SquareRootsTakesDraws81To86OnTheProgramsFirstFrameOnly) {
+    nimbrost::srand(1);
+    double draws[86];
+    for (double &draw : draws) {
+        draw = nimbrost::rand() * nimbrost::randomScale;
+    }
+    nimbrost::srand(1);
+    startScene();
+    frame();
+    EXPECT_EQ(scene.rootsSpinClockX, afterSteps(draws[80], 0.00005, 80));
+    EXPECT_EQ(scene.rootsSpinClockY, afterSteps(draws[81], 0.00005, 80));
+    EXPECT_EQ(scene.rootsSpinClockZ, afterSteps(draws[82], 0.00005, 80));
+    EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 80));
+    EXPECT_EQ(scene.rootsElevationClock, afterSteps(draws[84], 0.0005, 80));
+    EXPECT_EQ(scene.rootsAzimuthClock, afterSteps(draws[85], 0.0005, 80));
+
+    nimbrost::resetScene();
+    const std::uint32_t afterReset = scene.randomState;
+    frame();
+    EXPECT_EQ(scene.randomState, afterReset);
+    EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 160));
+}
+
+TEST_F(EffectTest, CalendarSeededEffectsSeedOnTheFirstFrameOnly) {
+    nimbrost::srand(firstFrameSecond(nimbrost::drawDancingPolaroids));
+    const double polaroid = nimbrost::rand() % 1000;
+    frame();
+    EXPECT_EQ(scene.polaroidClock, polaroid + 1.0);
+
+    nimbrost::srand(firstFrameSecond(nimbrost::drawBrokenMosaic));
+    const double mosaic = nimbrost::rand() * nimbrost::randomScale;
+    const double spin = nimbrost::rand() * nimbrost::randomScale;
+    frame();
+    EXPECT_EQ(scene.mosaicClock, afterSteps(mosaic, 0.0005, 80));
+    EXPECT_EQ(scene.mosaicSpinClock, afterSteps(spin, 0.005, 8));
+}
+
+TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
+    for (const auto &row : polarRows) {
+        const nimbrost::EffectEntry &entry = nimbrost::effectRegistry[3 + (&row - polarRows)];
+        SCOPED_TRACE(entry.name);
+        nimbrost::Square plain[80];
+        for (int personality : {0, 1}) {
+            scene = SceneState();
+            startScene(entry.draw);
+            scene.settings.squarePersonality = personality;
+            // With personality, start where the frame's note crosses 2^32 one way or the other.
+            const auto start =
+                static_cast<std::uint32_t>(personality * -static_cast<std::int32_t>(row.note) / 2);
+            scene.noteMessage = start;
+            frame();
+            EXPECT_EQ(scene.*row.clock, afterSteps(0, 0.0005, 80));
+            EXPECT_NEAR(scene.*row.colorClock, 0.00457310996497764, 1e-15); // 80 steps
+            EXPECT_EQ(scene.noteMessage, static_cast<std::uint32_t>(start + row.note));
+            for (int i = 0; i < 80; ++i) {
+                const nimbrost::Square &q = scene.squareField[i];
+                if (personality == 0) {
+                    plain[i] = q;
+                    EXPECT_GE(std::hypot(q.x, q.y, q.z), row.nearest - 1e-12) << i;
+                    EXPECT_LE(std::hypot(q.x, q.y, q.z), row.farthest + 1e-12) << i;
+                } else {
+                    const double shift = 0.2 * i;
+                    EXPECT_TRUE(q.x == plain[i].x + shift && q.y == plain[i].y + shift &&
+                                q.z == plain[i].z + shift)
+                        << i;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(EffectTest, WishingWellClocksAndRanges) {
+    startScene(nimbrost::drawWishingWell);
+    frame();
+    EXPECT_EQ(scene.wellClock, 5.0);
+    EXPECT_NEAR(scene.wellColorClock, 0.008573420559850385, 1e-15); // 160 steps
+    for (int f = 1; f < 20; ++f) {
+        frame();
+        for (int i = 0; i < 80; ++i) {
+            const nimbrost::Square &s = scene.squareField[i];
+            for (double v : {s.x, s.y, s.z}) {
+                EXPECT_TRUE(v >= 0.0 && v <= 5.0) << i << " " << v;
+            }
+            for (double c : glcalls::rects[i]) {
+                EXPECT_TRUE(c >= 0.1 - 1e-7 && c <= 1.0) << i << " " << c;
+            }
+        }
+    }
+    EXPECT_EQ(scene.wellClock, 100.0);
+}
+
+TEST_F(EffectTest, DancingPolaroidsPutTheAngleBackAndWrapItAboveAHundredTurns) {
+    startScene(nimbrost::drawDancingPolaroids);
+    scene.polaroidClock = 100.0;
+    frame();
+    EXPECT_EQ(scene.polaroidClock, 100.5);
+    EXPECT_EQ(scene.polaroidSpiralClock, 0.5);
+    EXPECT_NEAR(scene.polaroidWobbleClock, 6.950172055749607, 1e-12);
+    EXPECT_NEAR(scene.polaroidAngle, 0.08116761742805607, 1e-15); // the step, growth undone
+
+    // The angle each of these frames reaches, and what it keeps.
+    const double step = scene.polaroidAngle, limit = 628.31853072;
+    const std::pair<double, double> cases[] = {
+        {628.3, 628.3}, {628.4, 628.4 - limit}, {1300, 1300 - 2 * limit}, {-700, -700}};
+    for (const auto &[reached, kept] : cases) {
+        scene.polaroidClock = 100.0;
+        scene.polaroidWobbleClock = 0.0;
+        scene.polaroidAngle = reached - step;
+        frame();
+        EXPECT_NEAR(scene.polaroidAngle, kept, 1e-12) << reached;
+    }
+}

@@ -1,0 +1,230 @@
+#include <cstring>
+#include <tuple>
+
+#include "tests/support/gl_test.h"
+#include "tests/support/recording_platform.h"
+
+using nimbrost::scene;
+
+TEST(Oscillators, KnownValues) {
+    const auto sine = nimbrost::sineWave, pulse = nimbrost::pulseWave;
+    // Sines: quarter points, phase, lo above hi mirroring the wave, and at 1e6 the ten-decimal
+    // 2 pi (0.93301270 with full precision). Pulses: the decay part up to half the period (50.9
+    // is still position 50), rest, the climb by whole positions; periods 1 and 2 only decay, in
+    // period 3 positions 0 and 1 decay and 2 climbs from 0; lo above hi starts at hi and rests at
+    // lo; negative times truncate toward zero, then 32 bits (4294967295 is position 3 of 7), and
+    // beyond 2^32 the low 32 bits count (position 60 % 7 = 4).
+    const struct {
+        double (*wave)(double, std::uint32_t, std::uint32_t, double, double);
+        double t;
+        std::uint32_t period, phase;
+        double lo, hi, expected;
+    } cases[] = {
+        // clang-format off
+        {sine, 0, 100, 0, 0, 1, 0.5}, {sine, 25, 100, 0, 0, 1, 1.0}, {sine, 75, 100, 0, 0, 1, 0.0},
+        {sine, 0, 4, 1, -1, 1, 1.0}, {sine, 25, 100, 0, 1, 0, 0.0}, {sine, 0, 100, 0, 1, -3, -1.0},
+        {sine, 1e6, 3, 0, 0, 1, 0.93301100076170}, {pulse, 0, 100, 0, 0, 1, 1.0},
+        {pulse, 25, 100, 0, 0, 1, 0.025126265846619}, {pulse, 50, 100, 0, 0, 1, 0.0},
+        {pulse, 50.9, 100, 0, 0, 1, 6.3852441497e-11}, {pulse, 70, 100, 0, 0, 1, 0.0},
+        {pulse, 99, 100, 0, 0, 1, 0.25}, {pulse, 99.99, 100, 0, 0, 1, 0.25},
+        {pulse, 100, 100, 0, 0, 1, 0.99999999996938}, {pulse, 332, 333, 0, -2, 6, 4.4929794659524},
+        {pulse, 17.5, 100, 412, 0, 1, 0.0080379006739},
+        {pulse, 0.25, 1, 0, 0, 1, 0.025126265846619}, {pulse, 1.5, 2, 0, 0, 1, 0.025126265848477},
+        {pulse, 0.5, 3, 0, 0, 1, 0.1249999999989}, {pulse, 1.25, 3, 0, 0, 1, 3.9561796011e-05},
+        {pulse, 2.5, 3, 0, 0, 1, 0.0}, {pulse, 0, 100, 0, 1, 0, 0.0},
+        {pulse, 70, 100, 0, 1, 0, 1.0}, {pulse, -0.5, 100, 0, 0, 1, 0.95361433220934},
+        {pulse, -1.5, 7, 0, 0, 1, 0.053374059070155}, {pulse, 4294967356.5, 7, 0, 0, 1, 0.0},
+        // clang-format on
+    };
+    for (const auto &c : cases) {
+        EXPECT_NEAR(c.wave(c.t, c.period, c.phase, c.lo, c.hi), c.expected, 1e-12)
+            << "case " << &c - cases;
+    }
+    const double huge = nimbrost::pulseWave(1e300, 100, 0, 0, 1);
+    EXPECT_TRUE(huge >= 0.0 && huge <= 1.0);
+}
+
+TEST(Random, SequenceAndSeed) {
+    nimbrost::scene = nimbrost::SceneState();
+    for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464}) {
+        EXPECT_EQ(nimbrost::rand(), value);
+    }
+    nimbrost::srand(0xFFFFFFFFu);
+    EXPECT_EQ(nimbrost::rand(), 35);
+}
+
+TEST(Note, AdditionsTruncateTowardZeroAndWrap) {
+    const std::tuple<std::uint32_t, double, std::uint32_t> cases[] = {
+        // clang-format off
+        {0, -0.7, 0}, {0, -2.7, 0xFFFFFFFEu}, {0xFFFFFFFEu, 33.9, 31}, {0xFFFFFFF0u, 20.5, 4},
+        {0x80000000u, -1.0, 0x7FFFFFFFu},
+        // clang-format on
+    };
+    for (const auto &[before, added, after] : cases) {
+        scene.noteMessage = before;
+        nimbrost::addToNoteMessage(added);
+        EXPECT_EQ(scene.noteMessage, after) << before << " + " << added;
+    }
+}
+
+using ResetTest = GlTest;
+
+TEST_F(ResetTest, OpenGlStateAndLightsFollowTheCameraFromBefore) {
+    auto light = [](GLenum which) {
+        GLfloat at[4];
+        glGetLightfv(which, GL_POSITION, at);
+        return rounded(std::vector<double>(at, at + 4));
+    };
+    startScene();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 800, 800}));
+    const std::vector<double> p = matrix(GL_PROJECTION_MATRIX);
+    EXPECT_NEAR(p[5] / p[0], 1.0, 1e-6); // the aspect
+    // The lights were placed through (-14.5, -27.5, -80): the home camera, offset.
+    EXPECT_EQ(light(GL_LIGHT0), (std::vector<double>{10.5, -2.5, -55, 1}));
+    EXPECT_EQ(light(GL_LIGHT1), (std::vector<double>{10.5, -2.5, -77.9, 1}));
+    EXPECT_EQ(light(GL_LIGHT2), (std::vector<double>{10.5, 22.5, -77.9, 1}));
+    EXPECT_EQ(enabled({GL_NORMALIZE, GL_TEXTURE_2D, GL_DITHER, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2,
+                       GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
+              (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+
+    scene.settings.transparency = scene.settings.lighting = 0;
+    scene.camera = {10.0, 0.0, -10.0, 45.0, 90.0, 5.0};
+    scene.frameCount = 99;
+    recording::given.tickCount = 0xFFFFFFF0u;
+    nimbrost::resetScene();
+    EXPECT_EQ(enabled({GL_DEPTH_TEST, GL_BLEND, GL_LIGHTING}), (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(light(GL_LIGHT0), (std::vector<double>{23, 0, -35, 1})); // through (-2, -25, -60)
+    const nimbrost::Camera home;
+    EXPECT_EQ(std::memcmp(&scene.camera, &home, sizeof home), 0);
+    EXPECT_EQ(scene.frameCount, 0u);
+    EXPECT_EQ(scene.startTick, 0xFFFFFFF0u);
+}
+
+TEST_F(ResetTest, SquareFieldTakesEightyDrawsForItsTurns) {
+    nimbrost::srand(1);
+    double turns[160];
+    for (double &turn : turns) {
+        turn = nimbrost::rand() * nimbrost::randomScale;
+    }
+    const std::uint32_t after160 = scene.randomState;
+    nimbrost::srand(1);
+    startScene();
+    for (int i = 0; i < 80; ++i) {
+        const nimbrost::Square &s = scene.squareField[i];
+        const double corner[] = {-20.0, -10.0, -10.0, 0.0};
+        EXPECT_EQ(s.group, i / 20) << i;
+        EXPECT_EQ(s.x, corner[i / 20] + i % 20) << i;
+        EXPECT_TRUE(s.y == s.x && s.z == s.x) << i;
+        EXPECT_TRUE(s.r == 0.5 && s.g == 0.5 && s.b == 0.5) << i;
+        EXPECT_EQ(s.rotX, turns[i]) << i;
+        EXPECT_TRUE(s.rotY == s.rotX && s.rotZ == s.rotX) << i;
+    }
+    // A second reset takes the next 80: other turns, and nothing more is drawn.
+    nimbrost::resetScene();
+    EXPECT_EQ(scene.squareField[79].rotX, turns[159]);
+    EXPECT_EQ(scene.randomState, after160);
+}
+
+TEST_F(ResetTest, EveryResetClosesThenReopensTheMidiOutput) {
+    startScene();
+    nimbrost::resetScene();
+    recording::given.midiAvailable = false; // then the handle stays null and is never closed
+    nimbrost::resetScene();
+    nimbrost::resetScene();
+    EXPECT_EQ(scene.midiOut, nullptr);
+    EXPECT_EQ(recording::logged({"midi"}),
+              "midiOutOpen(0xffffffff, 0, 0, 0) -> #1\nmidiOutClose(#1)\n"
+              "midiOutOpen(0xffffffff, 0, 0, 0) -> #2\nmidiOutClose(#2)\n"
+              "midiOutOpen(0xffffffff, 0, 0, 0) -> null\n"
+              "midiOutOpen(0xffffffff, 0, 0, 0) -> null\n");
+}
+
+using FrameTest = GlTest;
+
+TEST_F(FrameTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
+    startScene();
+    scene.currentEffect = [] {};
+    recording::calls.clear();
+    scene.noteMessage = 0x00643C91u;
+    for (int clearColour : {1, 0}) {
+        // Over red at depth 0.25 the frame leaves red only when the colour buffer is kept.
+        scene.settings.clearColorBuffer = clearColour;
+        glClearColor(1, 0, 0, 1);
+        glClearDepth(0.25);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(0, 0, 0, 1);
+        glClearDepth(1.0);
+        nimbrost::drawFrame();
+        float depth = 0;
+        glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        EXPECT_EQ(std::make_pair(int(readFrame()[0]), depth),
+                  std::make_pair(clearColour ? 0 : 255, 1.0f));
+    }
+    EXPECT_EQ(scene.frameCount, 2u);
+    scene.frameCount = 0xFFFFFFFFu;
+    scene.settings.sound = 1;
+    nimbrost::drawFrame();
+    EXPECT_EQ(scene.frameCount, 0u);
+    nimbrost::drawFrame();
+    scene.midiOut = nullptr;
+    nimbrost::drawFrame();
+    EXPECT_EQ(recording::logged(),
+              "midiOutShortMsg(#1, 0x643c91)\nmidiOutShortMsg(#1, 0x643c91)\n");
+}
+
+using PreambleTest = GlTest;
+
+TEST_F(PreambleTest, PlacesTheCameraThenTurnsAboutXYZAndStepsTheTurnsAfter) {
+    startScene();
+    glLoadIdentity();
+    nimbrost::applyEffectPreamble(0, -10, -25);
+    std::vector<double> m = matrix(GL_MODELVIEW_MATRIX);
+    EXPECT_EQ(std::vector<double>(m.begin() + 12, m.end()),
+              (std::vector<double>{-2.5, -12.5, -55.0, 1.0}));
+
+    // glRotated about x, then y, then z: x goes to z, y to -y, z to x.
+    glLoadIdentity();
+    scene.camera.rotX = scene.camera.rotY = scene.camera.rotZ = 90;
+    scene.settings.rotateCamera = 1;
+    nimbrost::applyEffectPreamble(0, 0, 0);
+    EXPECT_EQ(rounded(matrix(GL_MODELVIEW_MATRIX)),
+              (std::vector<double>{0, 0, 1, 0, 0, -1, 0, 0, 1, 0, 0, 0, -2.5, -2.5, -30, 1}));
+    EXPECT_DOUBLE_EQ(scene.camera.rotX, 90.1); // after this frame's matrix
+    EXPECT_DOUBLE_EQ(scene.camera.rotY, 90.1);
+    EXPECT_DOUBLE_EQ(scene.camera.rotZ, 90.1);
+    scene.camera.rotX = 359.95;
+    nimbrost::applyEffectPreamble(0, 0, 0);
+    EXPECT_GT(scene.camera.rotX, 360.0); // never wrapped
+}
+
+TEST_F(PreambleTest, VeilDarkensAndLeavesLightingAndBlendingAsFound) {
+    startScene();
+    scene.settings.clearColorBuffer = 0;
+    for (int lighting : {1, 0}) {
+        for (int transparency : {1, 0}) {
+            scene.settings.lighting = lighting;
+            scene.settings.transparency = transparency;
+            nimbrost::resetScene();
+            glClearColor(1, 1, 1, 1);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glLoadIdentity();
+            nimbrost::applyEffectPreamble(0, -10, -25);
+            SCOPED_TRACE(lighting * 10 + transparency);
+            EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
+                      (std::vector<int>{lighting, transparency, 1 - transparency}));
+            if (transparency) {
+                EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+            }
+            // White faded 20 % towards black, everywhere in the picture.
+            const std::vector<std::uint8_t> frame = readFrame();
+            for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
+                EXPECT_NEAR(frame[at], 204, 2);
+            }
+        }
+    }
+    glClearColor(0, 0, 0, 1);
+}
