@@ -220,6 +220,12 @@ typedef struct tagPOINTL {
 #define CS_OWNDC 0x0020
 #define GWL_STYLE (-16)
 
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define SWP_FRAMECHANGED 0x0020
+
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 
@@ -415,6 +421,7 @@ BOOL DestroyWindow(HWND hWnd);
 LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LONG GetWindowLongA(HWND hWnd, int nIndex);
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HGDIOBJ GetStockObject(int i);

@@ -5,6 +5,18 @@
 
 namespace nimbrost {
 
+namespace {
+
+// Windows keeps a window's frame as it was until the frame is recomputed, so a new style shows
+// only after SetWindowPos with SWP_FRAMECHANGED; the window keeps its place and size.
+void applyStyle(LONG style) {
+    SetWindowLongA(scene.mainWindow, GWL_STYLE, style);
+    SetWindowPos(scene.mainWindow, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+} // namespace
+
 // Full screen changes the display mode to width x height, keeping the current depth and
 // frequency, and drops the caption; leaving it restores the desktop mode and the caption. The
 // window keeps its place and size either way: it was made at (0, 0) at width x height.
@@ -21,12 +33,12 @@ void setFullScreen(std::int32_t flag) {
         mode.dmPelsHeight = static_cast<DWORD>(scene.height);
         ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
         ShowCursor(FALSE);
-        SetWindowLongA(scene.mainWindow, GWL_STYLE, style);
+        applyStyle(style);
     } else {
         ChangeDisplaySettingsA(&mode, 0);
         style |= WS_CAPTION;
         ShowCursor(TRUE);
-        SetWindowLongA(scene.mainWindow, GWL_STYLE, style);
+        applyStyle(style);
     }
 }
 

@@ -273,6 +273,35 @@ LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
     return previous;
 }
 
+// Moves and sizes the outer rectangle unless told not to, and gives the window the border of its
+// style when the frame changed. There is one window, so the z order is not kept.
+BOOL SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
+    HWND__ *window = platform::findWindow(hWnd);
+    if (window == nullptr) {
+        return FALSE;
+    }
+    const bool moved = (uFlags & SWP_NOMOVE) == 0;
+    const bool sized = (uFlags & SWP_NOSIZE) == 0;
+    if (moved) {
+        window->x = X;
+        window->y = Y;
+    }
+    if (sized) {
+        window->width = cx;
+        window->height = cy;
+    }
+    if (window->fullScreen) {
+        return TRUE;
+    }
+    if (uFlags & SWP_FRAMECHANGED) {
+        platform::applyBorder(window);
+    }
+    if (moved || sized) {
+        platform::fitWindow(window);
+    }
+    return TRUE;
+}
+
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     return findStock(stockIcons, hInstance, lpIconName);
 }

@@ -141,6 +141,8 @@ RECORDED(LRESULT, DefWindowProcA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
 RETURNING(LONG, GetWindowLongA, (HWND w, int index), w != nullptr ? kept.windowStyle : 0, w, index)
 RECORDED(LONG, SetWindowLongA, (HWND hWnd, int nIndex, LONG dwNewLong),
          std::exchange(kept.windowStyle, dwNewLong), hWnd, nIndex, dwNewLong)
+RECORDED(BOOL, SetWindowPos, (HWND w, HWND after, int x, int y, int cx, int cy, UINT flags), TRUE,
+         w, after, x, y, cx, cy, flags)
 RETURNING(HICON, LoadIconA, (HINSTANCE i, LPCSTR id), make<HICON>(), i,
           static_cast<const void *>(id))
 RETURNING(HCURSOR, LoadCursorA, (HINSTANCE i, LPCSTR id), make<HCURSOR>(), i,

@@ -200,8 +200,9 @@ TEST_F(WinMainTest, WindowedRunStartsHandlesEveryPendingMessageAndShutsDownInOrd
               "PeekMessageA(null, 0, 0, 1) -> 18, 0\nmidiOutClose(#8)\n"
               "GetWindowLongA(#4, -16) -> 0x90c80000\n"
               "ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)\nShowCursor(1) -> 1\n"
-              "SetWindowLongA(#4, -16, 0x90c80000)\nwglMakeCurrent(null, null)\n"
-              "wglDeleteContext(#6)\nReleaseDC(#4, #5)\nDestroyWindow(#4)\n");
+              "SetWindowLongA(#4, -16, 0x90c80000)\nSetWindowPos(#4, null, 0, 0, 0, 0, 55)\n"
+              "wglMakeCurrent(null, null)\nwglDeleteContext(#6)\nReleaseDC(#4, #5)\n"
+              "DestroyWindow(#4)\n");
     EXPECT_EQ(scene.frameCount, 2u);
     EXPECT_EQ(scene.settings.squareBorders + scene.settings.squarePersonality, 2);
     EXPECT_GT(litPixels(), 0);
@@ -216,14 +217,15 @@ TEST_F(WinMainTest, FullScreenStartTakesTheScreenAndHidesTheCursorTwice) {
     // Hidden once as the window is made and once more going full screen, the cursor stays
     // hidden after the one show at the end.
     EXPECT_EQ(recording::logged({"GetSystemMetrics", "CreateWindowExA", "ShowCursor", "GetDC",
-                                 "ChangeDisplaySettingsA", "SetWindowLongA"}),
+                                 "ChangeDisplaySettingsA", "SetWindow"}),
               "GetSystemMetrics(0) -> 1920\nGetSystemMetrics(1) -> 1080\n"
               "CreateWindowExA(0, \"Nimbrost\", \"Nimbrost\", 0x90880000, 0, 0, 1920, 1080, "
               "null, null, 0x400000, null) -> #4\nShowCursor(0) -> -1\nGetDC(#4) -> #5\n"
               "ChangeDisplaySettingsA(156, 0, 0x5c0000, 1920, 1080, 32, 60, 4)\n"
               "ShowCursor(0) -> -2\nSetWindowLongA(#4, -16, 0x90080000)\n"
+              "SetWindowPos(#4, null, 0, 0, 0, 0, 55)\n"
               "ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)\nShowCursor(1) -> -1\n"
-              "SetWindowLongA(#4, -16, 0x90c80000)\n");
+              "SetWindowLongA(#4, -16, 0x90c80000)\nSetWindowPos(#4, null, 0, 0, 0, 0, 55)\n");
 }
 
 TEST_F(WinMainTest, AWindowThatCannotBeMadeEndsWithMinusOneReleasingNothing) {
