@@ -130,9 +130,19 @@ void fitWindow(HWND__ *window) {
     window->borderLeft = left;
     window->borderBottom = bottom;
     window->borderRight = right;
-    SDL_SetWindowSize(window->sdl, atLeastOne(window->width - left - right),
-                      atLeastOne(window->height - top - bottom));
-    SDL_SetWindowPosition(window->sdl, window->x + left, window->y + top);
+    // SDL waits for the window manager after each change, up to 100 ms when nothing moves, so
+    // only what differs is changed.
+    const int width = atLeastOne(window->width - left - right);
+    const int height = atLeastOne(window->height - top - bottom);
+    int currentWidth = 0, currentHeight = 0, currentX = 0, currentY = 0;
+    SDL_GetWindowSize(window->sdl, &currentWidth, &currentHeight);
+    if (currentWidth != width || currentHeight != height) {
+        SDL_SetWindowSize(window->sdl, width, height);
+    }
+    SDL_GetWindowPosition(window->sdl, &currentX, &currentY);
+    if (currentX != window->x + left || currentY != window->y + top) {
+        SDL_SetWindowPosition(window->sdl, window->x + left, window->y + top);
+    }
 }
 
 void refitWindows() {
