@@ -168,10 +168,21 @@ centre_x() {
                           END { if (sum > 0) printf "%d\n", moment / sum; else print -1 }'
 }
 
+# Messages are handled in order: once the overlay that F1 shows has come and gone again, every
+# input sent before it has been handled, and keys reach the program. SHOT keeps the last picture.
+overlay() { shot "$1" && [ "$(light_blue "$1" 0 0 240 "$ch")" "$2" 500 ]; }
+settle() {
+    xdotool key F1
+    within 5 overlay "$1" -gt && xdotool key F1 && within 5 overlay "$1" -lt
+}
+
 # Focus the window: move the pointer over it and raise it.
+# Keys go where the focus is when they are sent, so it waits for the focus to arrive.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; }
 focus() {
     xdotool mousemove $((cx + cw - 20)) $((cy + ch - 20))
     xdotool windowactivate --sync "$window" 2>/dev/null || true
+    within 5 focused || say "  (the window did not get the focus)"
 }
 
 # The overlay's row of effect K: the band of its text in client coordinates. The square viewport
@@ -342,6 +353,7 @@ case_screen_saver() {
     expect "the window appears" find_window || return
     expect "it covers the 1280 x 1024 screen" within 10 full_screen
     focus
+    expect "keys reach it" settle keys
     xdotool key f
     expect "F leaves full screen for a 1280 x 1024 window at (0, 0)" within 5 not_full_screen
     expect "its outer rectangle" within 5 outer_is "0 0 1280 1024"
@@ -363,11 +375,6 @@ case_drag() {
     }
     # Messages are handled in order, so once the overlay that F1 shows has come and gone again,
     # the drag before it has been handled; the picture is then measured without the overlay.
-    overlay() { shot "$1" && [ "$(light_blue "$1" 0 0 240 "$ch")" "$2" 500 ]; }
-    settle() {
-        xdotool key F1
-        within 5 overlay "$1" -gt && xdotool key F1 && within 5 overlay "$1" -lt
-    }
     drag 150
     expect "the drag right is handled" settle right
     right=$(centre_x right)
