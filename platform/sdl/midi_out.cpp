@@ -21,12 +21,8 @@ HMIDIOUT handleFromSerial(std::uintptr_t serial) {
     return reinterpret_cast<HMIDIOUT>(serial);
 }
 
-// The synthesizer when `hmo` is the open output's handle, otherwise null.
-fluid_synth_t *synthesizerFor(HMIDIOUT hmo) {
-    if (hmo == nullptr || hmo != handleFromSerial(output.openHandle)) {
-        return nullptr;
-    }
-    return playingSynthesizer();
+bool isOpen(HMIDIOUT hmo) {
+    return hmo != nullptr && hmo == handleFromSerial(output.openHandle);
 }
 
 // Plays one channel message; `status` is 0x80 to 0xEF, the data bytes are 7-bit values.
@@ -71,7 +67,7 @@ MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR, DWORD_PTR, DWOR
     if (fdwOpen != CALLBACK_NULL) {
         return MMSYSERR_INVALFLAG;
     }
-    if (synthesizerFor(handleFromSerial(output.openHandle)) != nullptr) {
+    if (output.openHandle != 0) {
         return MMSYSERR_ALLOCATED;
     }
     if (!startSynthesizer()) {
@@ -89,8 +85,7 @@ MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR, DWORD_PTR, DWOR
 // next byte the second. System messages are not played; a system common message ends running
 // status, a real-time one leaves it.
 MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
-    fluid_synth_t *synth = synthesizerFor(hmo);
-    if (synth == nullptr) {
+    if (!isOpen(hmo)) {
         return MMSYSERR_INVALHANDLE;
     }
     DWORD status = dwMsg & 0xFF;
@@ -109,6 +104,11 @@ MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
     } else {
         output.runningStatus = status;
     }
+    // The soundfont loads with the first note played.
+    fluid_synth_t *synth = playingSynthesizer();
+    if (synth == nullptr) {
+        return MMSYSERR_NOMEM;
+    }
     playChannelMessage(synth, status, static_cast<int>(data & 0x7F),
                        static_cast<int>(data >> 8 & 0x7F));
     return MMSYSERR_NOERROR;
@@ -119,12 +119,13 @@ MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
 // the notes ring out, and it must come first: after it the notes are cut, before it they would
 // be released again.
 MMRESULT midiOutClose(HMIDIOUT hmo) {
-    fluid_synth_t *synth = synthesizerFor(hmo);
-    if (synth == nullptr) {
+    if (!isOpen(hmo)) {
         return MMSYSERR_INVALHANDLE;
     }
-    fluid_synth_system_reset(synth);
-    fluid_synth_all_sounds_off(synth, -1);
+    if (fluid_synth_t *synth = loadedSynthesizer()) {
+        fluid_synth_system_reset(synth);
+        fluid_synth_all_sounds_off(synth, -1);
+    }
     output.openHandle = 0;
     return MMSYSERR_NOERROR;
 }

@@ -20,8 +20,9 @@ const int sampleRate = 44100;
 const int callbackFrames = 512;
 
 struct Synthesizer {
+    const char *soundFont; // the soundfont found by the last start, loaded on the first note
     fluid_settings_t *settings;
-    fluid_synth_t *synth;
+    fluid_synth_t *synth; // set under the audio device's lock: the audio thread reads it
     SDL_AudioDeviceID device;
     bool audioStarted; // SDL's audio subsystem, kept once started
     bool stopsAtExit;
@@ -29,11 +30,15 @@ struct Synthesizer {
 
 Synthesizer synthesizer;
 
-// SDL's audio thread asks for the next stretch of sound: interleaved stereo floats.
-void SDLCALL renderAudio(void *userdata, Uint8 *stream, int length) {
+// SDL's audio thread asks for the next stretch of sound: interleaved stereo floats; silence until
+// the synthesizer is loaded.
+void SDLCALL renderAudio(void *, Uint8 *stream, int length) {
+    if (synthesizer.synth == nullptr) {
+        SDL_memset(stream, 0, static_cast<std::size_t>(length));
+        return;
+    }
     const int frames = length / static_cast<int>(2 * sizeof(float));
-    fluid_synth_write_float(static_cast<fluid_synth_t *>(userdata), frames, stream, 0, 2, stream, 1,
-                            2);
+    fluid_synth_write_float(synthesizer.synth, frames, stream, 0, 2, stream, 1, 2);
 }
 
 // The soundfont to load: the one the environment names, else the first standard one present.
@@ -58,11 +63,6 @@ void silenceFluidSynthLog() {
 }
 
 bool loadSynthesizer() {
-    silenceFluidSynthLog();
-    const char *soundFont = findSoundFont();
-    if (soundFont == nullptr) {
-        return false;
-    }
     fluid_settings_t *settings = new_fluid_settings();
     if (settings == nullptr) {
         return false;
@@ -73,7 +73,7 @@ bool loadSynthesizer() {
     // A screen saver has no need to pin the samples in memory.
     fluid_settings_setint(settings, "synth.lock-memory", 0);
     fluid_synth_t *synth = new_fluid_synth(settings);
-    if (synth == nullptr || fluid_synth_sfload(synth, soundFont, 1) == FLUID_FAILED) {
+    if (synth == nullptr || fluid_synth_sfload(synth, synthesizer.soundFont, 1) == FLUID_FAILED) {
         if (synth != nullptr) {
             delete_fluid_synth(synth);
         }
@@ -81,12 +81,9 @@ bool loadSynthesizer() {
         return false;
     }
     synthesizer.settings = settings;
+    SDL_LockAudioDevice(synthesizer.device);
     synthesizer.synth = synth;
-    if (!synthesizer.stopsAtExit) {
-        // Stop SDL's audio thread before the process tears down what it uses.
-        std::atexit(stopSynthesizer);
-        synthesizer.stopsAtExit = true;
-    }
+    SDL_UnlockAudioDevice(synthesizer.device);
     return true;
 }
 
@@ -129,7 +126,6 @@ bool openAudio() {
     wanted.channels = 2;
     wanted.samples = callbackFrames;
     wanted.callback = renderAudio;
-    wanted.userdata = synthesizer.synth;
     SDL_AudioSpec obtained{};
     // Nothing may change: SDL converts to whatever the device plays.
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
@@ -138,14 +134,23 @@ bool openAudio() {
     }
     synthesizer.device = device;
     SDL_PauseAudioDevice(device, 0);
+    if (!synthesizer.stopsAtExit) {
+        // Stop SDL's audio thread before the process tears down what it uses.
+        std::atexit(stopSynthesizer);
+        synthesizer.stopsAtExit = true;
+    }
     return true;
 }
 
 } // namespace
 
 bool startSynthesizer() {
-    if (synthesizer.synth == nullptr && !loadSynthesizer()) {
-        return false;
+    silenceFluidSynthLog();
+    if (synthesizer.synth == nullptr) {
+        synthesizer.soundFont = findSoundFont();
+        if (synthesizer.soundFont == nullptr) {
+            return false;
+        }
     }
     return synthesizer.device != 0 || openAudio();
 }
@@ -168,6 +173,13 @@ void stopSynthesizer() {
 }
 
 fluid_synth_t *playingSynthesizer() {
+    if (synthesizer.device == 0 || (synthesizer.synth == nullptr && !loadSynthesizer())) {
+        return nullptr;
+    }
+    return synthesizer.synth;
+}
+
+fluid_synth_t *loadedSynthesizer() {
     return synthesizer.device != 0 ? synthesizer.synth : nullptr;
 }
 
