@@ -387,8 +387,54 @@ case_drag() {
     wait_exit 10
 }
 
+# SDL's disk audio driver writes what the synthesizer plays to a file: stereo 32-bit floats at
+# 44.1 kHz, 352,800 bytes a second, at the pace of real time.
+audio_rate=352800
+audio_size() { stat -c %s "$work/audio.raw" 2>/dev/null || echo 0; }
+audio_reaches() { [ "$(audio_size)" -ge "$1" ]; }
+# The largest absolute sample of BYTES bytes from FROM on.
+audio_peak() {
+    od -A n -t f4 -v -j "$1" -N "$2" "$work/audio.raw" |
+        awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v } }
+             END { printf "%d\n", m * 1000000 }'
+}
+
+case_sound() {
+    # The Windows build plays through Windows' own MIDI output; under Wine here there is none.
+    [ "$under_wine" = 1 ] && return
+    say "sound: 4 then S plays the effect's notes, S again falls silent"
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" start_window -win ||
+        { fail "the window appears"; return; }
+    xdotool key 4 s
+    local on off peak
+    on=$(audio_size)
+    expect "three seconds of sound are written" within 20 audio_reaches $((on + 3 * audio_rate))
+    peak=$(audio_peak "$on" $((3 * audio_rate)))
+    expect "they are audible (peak $peak millionths)" [ "$peak" -gt 10000 ]
+    xdotool key s
+    off=$(audio_size)
+    expect "two more seconds are written" within 20 audio_reaches $((off + 2 * audio_rate))
+    peak=$(audio_peak $((off + audio_rate / 2)) "$audio_rate")
+    expect "S again silences them (peak $peak millionths)" [ "$peak" -lt 500 ]
+    xdotool key Escape
+    expect "ESC exits" wait_exit 10
+    expect "with code 0" [ "$status" = 0 ]
+
+    say "without a soundfont the program runs on silently"
+    rm -f "$work/audio.raw"
+    NIMBROST_SOUNDFONT=/nonexistent.sf2 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" \
+        start_window -win || { fail "the window appears"; return; }
+    xdotool key 4 s
+    expect "it still draws after 4 and S" settle nosound
+    xdotool key Escape
+    expect "ESC exits" wait_exit 10
+    expect "with code 0" [ "$status" = 0 ]
+    expect "saying nothing" [ ! -s "$work/out" ]
+    expect "and no sound was played" [ ! -e "$work/audio.raw" ]
+}
+
 for run in case_window case_close case_refused case_keys case_full_screen case_screen_saver \
-    case_drag; do
+    case_drag case_sound; do
     "$run"
     stop
 done
