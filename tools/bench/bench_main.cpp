@@ -216,12 +216,18 @@ int keysRun(int presses) {
         handling.push_back(handled - start);
         total.push_back(seconds() - start);
     }
+    // A frame sends one message while sound is on: effect 4's frame rate without and with it.
+    nimbrost::windowProc(nullptr, WM_KEYUP, '4', 0);
+    const double silent = framesPerSecond(50, 500);
+    nimbrost::windowProc(nullptr, WM_KEYUP, 'S', 0);
+    const double sounding = framesPerSecond(50, 500);
     const auto ms = [](double value) { return value * 1000.0; };
-    std::printf("%-20s %7.3f %7.3f %7.3f %7.3f %7.3f  %s\n",
+    std::printf("%-12s %7.3f %7.3f %7.3f %7.3f %7.3f  %-9s %7.0f %7.0f\n",
                 std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "(default)",
                 ms(median(handling)), ms(*std::max_element(handling.begin(), handling.end())),
                 ms(median(total)), ms(*std::max_element(total.begin(), total.end())),
-                ms(median(plain)), scene.midiOut != nullptr ? "open" : "no device");
+                ms(median(plain)), scene.midiOut != nullptr ? "open" : "no device", silent,
+                sounding);
     headless::destroyContext();
     return 0;
 }
@@ -231,14 +237,15 @@ void measureKeys(const Options &options, const char *self) {
     std::printf("Choosing an effect by its key, %d presses of 1 to 8 in turn, 800x600, the real "
                 "MIDI output (ms)\n",
                 presses);
-    std::printf("%-20s %7s %7s %7s %7s %7s  %s\n", "audio driver", "key", "key max", "+frame",
-                "max", "frame", "MIDI");
+    std::printf("%-12s %7s %7s %7s %7s %7s  %-9s %7s %7s\n", "audio", "key", "key max", "+frame",
+                "max", "frame", "MIDI", "4 fps", "4 + S");
     std::fflush(stdout);
     const std::string run = std::string(self) + " --keys-run " + std::to_string(presses);
     std::system(run.c_str());
     std::system(("SDL_AUDIODRIVER=dummy " + run).c_str());
     std::printf("  key: the window procedure's handling (scene reset, MIDI close and open); "
-                "+frame: key and the next frame; frame: a frame without a key\n\n");
+                "+frame: key and the next frame; frame: a frame without a key (ms); 4 fps, "
+                "4 + S: frames per second of effect 4 with sound off and on\n\n");
 }
 
 // Runs a command and returns the first-frame time that nimbrost-frame-watch printed, or -1.
