@@ -36,5 +36,7 @@ void placeOnPolarPoint(Square &square, int index, double radius, double elevatio
 // The usual drawing of a field square: at its place and turns, face colour r, g, b with alpha
 // `squareAlpha`, outline alpha 1.0. ("Turbulence bubble" draws its own: opaque face.)
 void drawFieldSquare(const Square &square);
+// The same from the current place on: the square's own turns, then the square.
+void turnAndDrawSquare(const Square &square);
 
 } // namespace nimbrost

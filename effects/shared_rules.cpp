@@ -32,14 +32,18 @@ void placeOnPolarPoint(Square &square, int index, double radius, double elevatio
     }
 }
 
-void drawFieldSquare(const Square &square) {
-    glPushMatrix();
-    glTranslated(square.x, square.y, square.z);
+void turnAndDrawSquare(const Square &square) {
     glRotated(square.rotX, 1, 0, 0);
     glRotated(square.rotY, 0, 1, 0);
     glRotated(square.rotZ, 0, 0, 1);
     glColor4d(square.r, square.g, square.b, squareAlpha());
     drawUnitSquare(1.0);
+}
+
+void drawFieldSquare(const Square &square) {
+    glPushMatrix();
+    glTranslated(square.x, square.y, square.z);
+    turnAndDrawSquare(square);
     glPopMatrix();
 }
 

@@ -52,14 +52,7 @@ void drawSquareRoots() {
         s.rootsSpinClockY += 0.00005;
         s.rootsSpinClockZ += 0.00005;
 
-        glPushMatrix();
-        glTranslated(square.x, square.y, square.z);
-        glRotated(square.rotX, 1, 0, 0);
-        glRotated(square.rotY, 0, 1, 0);
-        glRotated(square.rotZ, 0, 0, 1);
-        glColor4d(square.r, square.g, square.b, squareAlpha());
-        drawUnitSquare(1.0);
-        glPopMatrix();
+        drawFieldSquare(square);
         glPopMatrix();
     }
 }

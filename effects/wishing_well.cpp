@@ -32,11 +32,7 @@ void drawWishingWell() {
         glPushMatrix();
         glTranslated(square.x - 0.2 * k + offset, square.y + k * 0.16666666666666666,
                      square.z + 0.125 * k + offset);
-        glRotated(square.rotX, 1, 0, 0);
-        glRotated(square.rotY, 0, 1, 0);
-        glRotated(square.rotZ, 0, 0, 1);
-        glColor4d(square.r, square.g, square.b, squareAlpha());
-        drawUnitSquare(1.0);
+        turnAndDrawSquare(square);
         glPopMatrix();
         updateWellSquares(&square, 1);
     }
