@@ -5,6 +5,8 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/synthesizer.h"
 
@@ -27,7 +29,10 @@ void endAtOnce(int exitCode) {
     _exit(exitCode);
 }
 
+// A write to a server that is gone would raise SIGPIPE and end the process before Xlib notices;
+// ignored, the write fails and Xlib calls the handler.
 void watchDisplay() {
+    std::signal(SIGPIPE, SIG_IGN);
     XSetIOErrorHandler(endWithoutDisplay);
 }
 
