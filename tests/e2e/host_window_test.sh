@@ -218,7 +218,7 @@ case_server_ends() {
 }
 
 # The xscreensaver daemon starts savers only as a user other than root; the program is copied
-# where that user can run it.
+# where that user can run it, and found there by its name, as README.md's programs: line has it.
 case_xscreensaver() {
     command -v xscreensaver >/dev/null || { fail "xscreensaver is not installed"; return; }
     say "the xscreensaver daemon runs the program on its own window"
@@ -233,13 +233,13 @@ lock: False
 fade: False
 unfade: False
 splash: False
-programs: "Nimbrost" $work/bin/nimbrost /s \n
+programs: "Nimbrost" nimbrost /s \n
 EOF
     if [ "$(id -u)" = 0 ]; then
         chown -R nobody:nogroup "$home"
         as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     fi
-    as_user+=(env HOME="$home" SDL_AUDIODRIVER=dummy)
+    as_user+=(env HOME="$home" PATH="$work/bin:$PATH" SDL_AUDIODRIVER=dummy)
     "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
     pids+=($!)
     expect "the daemon answers" within 20 "${as_user[@]}" xscreensaver-command -version \
@@ -247,8 +247,9 @@ EOF
     top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
     before=$(top_level)
     "${as_user[@]}" xscreensaver-command -activate >/dev/null 2>&1
-    find_saver() { saver_pid=$(pgrep -f "^$work/bin/nimbrost /s\$"); [ -n "$saver_pid" ]; }
+    find_saver() { saver_pid=$(pgrep -f '^nimbrost /s$'); [ -n "$saver_pid" ]; }
     expect "it starts the program" within 10 find_saver || return
+    expect "the one just built" [ "$(readlink "/proc/$saver_pid/exe")" = "$work/bin/nimbrost" ]
     expect "the host's window shows squares that move" within 20 moving 1280 1024 0 0
     own_windows() {
         local window
