@@ -317,6 +317,10 @@ SDL_Window *adoptHostWindow() {
         destroyChild();
         return nullptr;
     }
+    // SDL takes a host's window that is full screen (xscreensaver's are) for a full-screen window
+    // of its own: it would put it back into full screen, display mode and all, whenever it is
+    // mapped again, and out of it at the end. Told otherwise, it changes nothing on the display.
+    SDL_SetWindowFullscreen(sdl, 0);
     host.sdlDisplay = info.info.x11.display;
     selectInput(drawable);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
