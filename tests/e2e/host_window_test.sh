@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# host_window_test.sh PROGRAM HOST
+# host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER
 #
 # The Linux program as a screen saver: drawn into the window that a host names in
-# XSCREENSAVER_WINDOW. HOST (nimbrost-test-host) stands in for the host; the last case runs the
-# real xscreensaver daemon. Run it on a display with a window manager (tests/support/with-display);
-# the cases that end an X server start private ones.
+# XSCREENSAVER_WINDOW. HOST (nimbrost-test-host) stands in for the host; the last cases run the
+# real xscreensaver daemon and xsecurelock (with XSECURELOCK_SAVER, the package's saver for it).
+# Run it on a display with a window manager (tests/support/with-display); the cases that end an X
+# server start private ones.
 set -uo pipefail
 
-if [ $# -ne 2 ] || [ -z "${DISPLAY:-}" ]; then
-    echo "usage: host_window_test.sh PROGRAM HOST  (on an X display with a window manager)" >&2
+if [ $# -ne 3 ] || [ -z "${DISPLAY:-}" ]; then
+    echo "usage: host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER  (on an X display with a" \
+        "window manager)" >&2
     exit 2
 fi
 program=$1
 host_tool=$2
+xsecurelock_saver=$3
 work=$(mktemp -d)
 chmod 755 "$work"
 # shellcheck source=tests/e2e/checks.sh
@@ -81,6 +84,16 @@ moving() { # moving W H X Y
         [ "$(convert "$work/one.ppm" "$work/two.ppm" -crop "$1x$2+$3+$4" +repage \
             -compose difference -composite -threshold 1% -format '%[fx:round(mean*w*h)]' info:)" \
             -gt 100 ]
+}
+
+# The top-level windows, and those of them that came after BEFORE and whose class is not CLASS.
+top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
+windows_not_of() { # windows_not_of CLASS BEFORE
+    local window
+    for window in $(top_level); do
+        grep -qx -- "$window" <<<"$2" && continue
+        xprop -id "$window" WM_CLASS | grep -q "\"$1\"" || echo "$window"
+    done
 }
 
 case_draws() {
@@ -244,22 +257,14 @@ EOF
     pids+=($!)
     expect "the daemon answers" within 20 "${as_user[@]}" xscreensaver-command -version \
         >/dev/null 2>&1 || return
-    top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
     before=$(top_level)
     "${as_user[@]}" xscreensaver-command -activate >/dev/null 2>&1
     find_saver() { saver_pid=$(pgrep -f '^nimbrost /s$'); [ -n "$saver_pid" ]; }
     expect "it starts the program" within 10 find_saver || return
     expect "the one just built" [ "$(readlink "/proc/$saver_pid/exe")" = "$work/bin/nimbrost" ]
     expect "the host's window shows squares that move" within 20 moving 1280 1024 0 0
-    own_windows() {
-        local window
-        for window in $(top_level); do
-            grep -qx -- "$window" <<<"$before" && continue
-            xprop -id "$window" WM_CLASS | grep -q '"xscreensaver"' || echo "$window"
-        done
-    }
     local others
-    others=$(own_windows)
+    others=$(windows_not_of xscreensaver "$before")
     expect "every new top-level window is the daemon's ($others)" [ -z "$others" ]
     "${as_user[@]}" xscreensaver-command -deactivate >/dev/null 2>&1
     expect "deactivating ends the program within a second" ends_within 1000 "$saver_pid"
@@ -270,7 +275,38 @@ EOF
     "${as_user[@]}" xscreensaver-command -exit >/dev/null 2>&1
 }
 
-for run in case_draws case_visual case_two case_refused case_server_ends case_xscreensaver; do
+# xsecurelock starts its saver with "-root" and a decimal window id; the package's saver for it
+# starts the program with "/s". Both are copied as the package installs them.
+case_xsecurelock() {
+    command -v xsecurelock >/dev/null || { fail "xsecurelock is not installed"; return; }
+    say "xsecurelock runs the program through the package's saver for it"
+    local prefix=$work/prefix before saver_pid others
+    mkdir -p "$prefix/bin" "$prefix/libexec/xsecurelock"
+    cp "$program" "$prefix/bin/nimbrost"
+    cp "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
+    chmod 755 "$prefix/libexec/xsecurelock/saver_nimbrost"
+    before=$(top_level)
+    XSECURELOCK_SAVER=$prefix/libexec/xsecurelock/saver_nimbrost SDL_AUDIODRIVER=dummy \
+        xsecurelock >"$work/xsecurelock.log" 2>&1 &
+    local locker=$!
+    pids+=("$locker")
+    find_saver() {
+        saver_pid=$(pgrep -f '/bin/nimbrost /s$')
+        [ -n "$saver_pid" ] && [ "$(readlink "/proc/$saver_pid/exe")" = "$prefix/bin/nimbrost" ]
+    }
+    expect "it starts the program" within 10 find_saver || return
+    expect "its window shows squares that move" within 20 moving 1280 1024 0 0
+    others=$(windows_not_of xsecurelock "$before")
+    expect "every new top-level window is xsecurelock's ($others)" [ -z "$others" ]
+    kill -TERM "$locker"
+    expect "ending xsecurelock ends the program within a second" ends_within 1000 "$saver_pid"
+    wait "$locker" 2>/dev/null
+    expect "the program said nothing: $(grep -i nimbrost "$work/xsecurelock.log")" \
+        bash -c "! grep -qi nimbrost '$work/xsecurelock.log'"
+}
+
+for run in case_draws case_visual case_two case_refused case_server_ends case_xscreensaver \
+    case_xsecurelock; do
     "$run"
 done
 report

@@ -80,9 +80,15 @@ wait "$pid"
 status=$?
 pid=
 expect "SIGTERM ends it with code 0, saying nothing" [ "$status" = 0 -a ! -s "$work/out" ]
+# xsecurelock's saver runs the program as a screen saver: it reads the host's variable.
+XSCREENSAVER_WINDOW=none /usr/libexec/xsecurelock/saver_nimbrost -root >"$work/out" 2>&1
+status=$?
+expect "xsecurelock's saver runs it with /s (code $status: $(cat "$work/out"))" \
+    [ "$status" = 255 -a "$(grep -c '"none" is not a window id' "$work/out")" = 1 ]
 expect "apt removes it" apt_get remove nimbrost
 installed=0
 expect "leaving none of its files" bash -c "! dpkg -s nimbrost >/dev/null 2>&1 &&
     [ ! -e /usr/bin/nimbrost ] && [ ! -L /usr/libexec/xscreensaver/nimbrost ] &&
+    [ ! -e /usr/libexec/xsecurelock/saver_nimbrost ] &&
     [ ! -e /usr/share/man/man6/nimbrost.6.gz ] && [ ! -e /usr/share/doc/nimbrost ]"
 report
