@@ -1,5 +1,6 @@
 // The process entry on Linux: the arguments become the command-line tail (joined by single
-// spaces, as Windows hands the tail to WinMain) and WinMain's result becomes the exit status.
+// spaces, as Windows hands the tail to WinMain) and WinMain's result becomes the exit status,
+// unless the host's window that the program drew into went away under it.
 #include <string>
 
 #include "platform/sdl/sdl_platform.h"
@@ -20,6 +21,7 @@ int main(int argc, char **argv) {
     }
     const int exitCode =
         WinMain(reinterpret_cast<HINSTANCE>(&moduleImage), nullptr, tail.data(), SW_SHOWDEFAULT);
+    const bool hostWindowLost = platform::hostWindowLost();
     platform::shutdownVideo();
-    return exitCode;
+    return hostWindowLost ? platform::displayLostExitCode : exitCode;
 }

@@ -19,9 +19,9 @@ launcher=("$@")
 under_wine=0
 [ "$(basename "$1")" = wine ] && under_wine=1
 work=$(mktemp -d)
+# shellcheck source=tests/e2e/checks.sh
+. "$(dirname "$0")/checks.sh"
 pid=
-watcher=
-failures=0
 
 cleanup() {
     if [ -n "$pid" ]; then
@@ -31,28 +31,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-say() { printf '%s\n' "$*"; }
-fail() {
-    say "  FAIL: $*"
-    failures=$((failures + 1))
-}
-expect() { # expect DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then say "  ok: $what"; else fail "$what"; fi
-}
-
-# Retries COMMAND every 50 ms until it succeeds or SECONDS pass.
-within() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.05
-    done
-}
 
 start() {
     "${launcher[@]}" "$@" >"$work/out" 2>&1 &
@@ -244,20 +222,6 @@ case_close() {
     stop
 }
 
-# Watches the root window for new top-level windows; ready once it has seen a property change
-# of ours.
-watch_windows() {
-    xev -root -event substructure -event property >"$work/xev" 2>&1 &
-    watcher=$!
-    within 5 bash -c "xprop -root -f _NIMBROST_TEST 8s -set _NIMBROST_TEST ready &&
-                      grep -q _NIMBROST_TEST $work/xev"
-}
-windows_made() {
-    kill "$watcher" 2>/dev/null
-    wait "$watcher" 2>/dev/null
-    grep -c CreateNotify "$work/xev"
-}
-
 case_refused() {
     say "refused command lines end at once with no window"
     local tail
@@ -439,8 +403,4 @@ for run in case_window case_close case_refused case_keys case_full_screen case_s
     stop
 done
 
-if [ "$failures" -gt 0 ]; then
-    say "$failures check(s) failed"
-    exit 1
-fi
-say "all checks passed"
+report
