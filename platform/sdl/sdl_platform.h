@@ -16,8 +16,8 @@ struct HWND__ {
     bool inUse;
     bool destroying;
     bool fullScreen; // made full screen by a display-mode change
-    bool
-        hosted; // drawn into a screen-saver host's window: its frame, place and size are the host's
+    // Drawn into a screen-saver host's window: its frame, place and size are the host's.
+    bool hosted;
     SDL_Window *sdl;
     Uint32 sdlId;
     WNDPROC procedure;
