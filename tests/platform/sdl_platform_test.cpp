@@ -177,26 +177,51 @@ TEST_F(Platform, CloseRequestsAndSignalsBecomeOneCloseMessageEach) {
     }
 }
 
-// Xvfb offers one mode: the nearest to any request is the screen's own, and the window becomes
-// full screen at it; the desktop mode undoes it. The cursor shows while its count is not negative.
-TEST_F(Platform, FullScreenTakesTheNearestModeAndTheCursorCounts) {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-    EXPECT_EQ(std::make_pair(mode.dmPelsWidth, mode.dmPelsHeight),
+// Xvfb offers one mode, its own 1280 x 1024 at 32 bits: a request for anything else is refused
+// and changes nothing; the offered mode makes the window full screen, and the desktop mode undoes
+// it. The cursor shows while its count is not negative.
+TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
+    DEVMODEA current = {};
+    current.dmSize = sizeof current;
+    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current));
+    EXPECT_EQ(std::make_pair(current.dmPelsWidth, current.dmPelsHeight),
               std::make_pair(DWORD{1280}, DWORD{1024}));
-    EXPECT_EQ(mode.dmBitsPerPel, 32u);
-    for (DWORD width : {800u, 40000u}) {
-        mode.dmPelsWidth = width;
-        mode.dmPelsHeight = width * 3 / 4;
-        EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
-        EXPECT_NE(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u) << width;
+    EXPECT_EQ(current.dmBitsPerPel, 32u);
+    const struct {
+        DWORD width, height, bits, frequency, flags;
+        LONG result;
+        bool fullScreen;
+    } cases[] = {
+        {800, 600, 32, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_BADMODE, false},
+        {800, 600, 32, current.dmDisplayFrequency, CDS_TEST, DISP_CHANGE_BADMODE, false},
+        {1280, 1024, 16, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_BADMODE, false},
+        {1280, 1024, 32, current.dmDisplayFrequency + 7, CDS_FULLSCREEN, DISP_CHANGE_BADMODE,
+         false},
+        {1280, 1024, 32, current.dmDisplayFrequency, CDS_TEST, DISP_CHANGE_SUCCESSFUL, false},
+        {1280, 1024, 32, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_SUCCESSFUL, true},
+        // Refused while full screen: it stays so.
+        {800, 600, 32, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_BADMODE, true},
+    };
+    for (const auto &modeCase : cases) {
+        DEVMODEA mode = current;
+        mode.dmPelsWidth = modeCase.width;
+        mode.dmPelsHeight = modeCase.height;
+        mode.dmBitsPerPel = modeCase.bits;
+        mode.dmDisplayFrequency = modeCase.frequency;
+        EXPECT_EQ(ChangeDisplaySettingsA(&mode, modeCase.flags), modeCase.result)
+            << modeCase.width << " " << modeCase.bits << " " << modeCase.frequency;
+        EXPECT_EQ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0,
+                  modeCase.fullScreen)
+            << modeCase.width;
         SDL_DisplayMode shown = {};
-        SDL_GetWindowDisplayMode(window->sdl, &shown);
-        EXPECT_EQ(std::make_pair(shown.w, shown.h), std::make_pair(1280, 1024)) << width;
-        EXPECT_EQ(ChangeDisplaySettingsA(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
-        EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u) << width;
+        SDL_GetCurrentDisplayMode(0, &shown);
+        EXPECT_EQ(std::make_pair(shown.w, shown.h), std::make_pair(1280, 1024));
     }
+    DEVMODEA cleared = {};
+    cleared.dmSize = sizeof cleared;
+    EXPECT_EQ(ChangeDisplaySettingsA(&cleared, 0), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+
     EXPECT_EQ(ShowCursor(FALSE), -1);
     EXPECT_EQ(ShowCursor(FALSE), -2);
     EXPECT_EQ(ShowCursor(TRUE), -1);
