@@ -25,6 +25,9 @@ WPARAM heldButtons = 0;
 platform::Modifiers trackedModifiers = {};
 POINT lastPointer = {-1, -1};
 
+// Alt went down as a system key and no other system key has come since.
+bool altAlone = false;
+
 void onCloseSignal(int) {
     closeRequested = 1;
 }
@@ -51,6 +54,24 @@ POINT pointerOnScreen() {
 platform::Modifiers modifiersOf(Uint16 mod) {
     return platform::Modifiers{(mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0,
                                (mod & KMOD_ALT) != 0, (mod & KMOD_NUM) != 0};
+}
+
+// A modifier key counts as held during its own press and release; SDL's modifiers of a key event
+// are those after it, which leave a released key's own bit out.
+Uint16 modifiersWithKey(const SDL_KeyboardEvent &key) {
+    const struct {
+        SDL_Scancode scancode;
+        Uint16 bit;
+    } ownBits[] = {{SDL_SCANCODE_LSHIFT, KMOD_LSHIFT}, {SDL_SCANCODE_RSHIFT, KMOD_RSHIFT},
+                   {SDL_SCANCODE_LCTRL, KMOD_LCTRL},   {SDL_SCANCODE_RCTRL, KMOD_RCTRL},
+                   {SDL_SCANCODE_LALT, KMOD_LALT},     {SDL_SCANCODE_RALT, KMOD_RALT}};
+    Uint16 mod = key.keysym.mod;
+    for (const auto &entry : ownBits) {
+        if (entry.scancode == key.keysym.scancode) {
+            mod |= entry.bit;
+        }
+    }
+    return mod;
 }
 
 WPARAM modifierBits(const platform::Modifiers &held) {
@@ -93,7 +114,23 @@ HWND__ *inputWindow(Uint32 sdlId) {
     return nullptr;
 }
 
-void postKey(const SDL_KeyboardEvent &key, platform::Modifiers held) {
+// Whether a key's message is a system-key message, as Windows decides it from the modifiers held
+// (the key's own included; AltGr is Ctrl and Alt together): Alt's press unless Ctrl is held, and
+// its release unless another system key came in between; Ctrl's release while Alt is held; any
+// other key while Alt is held without Ctrl; F10 always.
+bool systemKey(UINT code, bool up, const platform::Modifiers &held) {
+    if (code == VK_MENU) {
+        const bool system = up ? altAlone : !held.control;
+        altAlone = !up && system;
+        return system;
+    }
+    const bool system =
+        code == VK_CONTROL && up ? held.alt : code == VK_F10 || (held.alt && !held.control);
+    altAlone = altAlone && !system;
+    return system;
+}
+
+void postKey(const SDL_KeyboardEvent &key, const platform::Modifiers &held) {
     HWND__ *window = inputWindow(key.windowID);
     // Shift turns the keypad's digits back into navigation keys, as on Windows.
     const UINT code =
@@ -101,17 +138,14 @@ void postKey(const SDL_KeyboardEvent &key, platform::Modifiers held) {
     if (window == nullptr || code == 0) {
         return;
     }
-    // A modifier key counts as held during its own messages. Windows sends the system-key
-    // messages while Alt is held without Ctrl (AltGr is both), and for F10.
-    held.alt = held.alt || code == VK_MENU;
-    held.control = held.control || code == VK_CONTROL;
-    const bool system = (held.alt && !held.control) || code == VK_F10;
     const bool up = key.type == SDL_KEYUP;
+    const bool system = systemKey(code, up, held);
     const UINT message =
         up ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
-    // Repeat count 1; bit 29 with Alt; bit 30 when the key was down before; bit 31 on release.
+    // Repeat count 1; bit 29 while Alt is down; bit 30 when the key was down before; bit 31 on
+    // release.
     DWORD flags = 1;
-    if (held.alt) {
+    if (code == VK_MENU ? !up : held.alt) {
         flags |= 1u << 29;
     }
     if (up || key.repeat) {
@@ -202,8 +236,10 @@ void translateInput(const SDL_Event &event) {
         // Over X, a key event that no X event brought is SDL's own doing on a focus change:
         // releases of the held keys when the focus leaves (on Windows a key's real release goes to
         // the window that has the focus then), presses of the held modifiers when it comes back.
-        if (fromServer || !platform::inputFromX11()) {
-            postKey(event.key, fromServer ? input.held : trackedModifiers);
+        if (fromServer) {
+            postKey(event.key, input.held);
+        } else if (!platform::inputFromX11()) {
+            postKey(event.key, modifiersOf(modifiersWithKey(event.key)));
         }
         break;
     case SDL_MOUSEMOTION: {

@@ -20,7 +20,8 @@ unsigned maskOf(Display *display, KeySym keysym) {
     return XkbKeysymToModifiers(display, keysym);
 }
 
-// X's state bits are those held just before the event; a key's own bits count as held too.
+// X's state bits are those held just before the event, which hold a released key's own bit but
+// not a pressed one's. AltGr counts as Ctrl and Alt together.
 platform::Modifiers modifiersOf(Display *display, unsigned state) {
     const unsigned altGr = maskOf(display, XK_ISO_Level3_Shift) | maskOf(display, XK_Mode_switch);
     const unsigned alt = maskOf(display, XK_Alt_L) | maskOf(display, XK_Alt_R);
@@ -48,10 +49,11 @@ void noteX11Event(const SDL_SysWMmsg *message) {
     Display *display = event.xany.display;
     switch (event.type) {
     case KeyPress: {
-        const KeySym own =
+        // The pressed key counts as held during its own press, as on Windows.
+        const KeySym pressed =
             XkbKeycodeToKeysym(display, static_cast<KeyCode>(event.xkey.keycode), 0, 0);
         notedType = SDL_KEYDOWN;
-        noted = {modifiersOf(display, event.xkey.state | maskOf(display, own)), 0, 0};
+        noted = {modifiersOf(display, event.xkey.state | maskOf(display, pressed)), 0, 0};
         break;
     }
     case KeyRelease:
