@@ -9,6 +9,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -102,12 +103,14 @@ struct Platform : ::testing::Test {
     }
 };
 
-// The key messages received, as message and code, without modifier keys and repeats.
-std::vector<std::pair<UINT, WPARAM>> keyMessages() {
-    std::vector<std::pair<UINT, WPARAM>> keys;
+using Keys = std::vector<std::pair<UINT, WPARAM>>;
+
+// The key messages received, as message and code, without repeats.
+Keys keyMessages() {
+    Keys keys;
     for (const MSG &message : received) {
         const bool repeat = message.message == WM_KEYDOWN && (message.lParam & (1 << 30)) != 0;
-        if (isKeyMessage(message.message) && !repeat && !isModifier(message.wParam)) {
+        if (isKeyMessage(message.message) && !repeat) {
             keys.emplace_back(message.message, message.wParam);
         }
     }
@@ -133,10 +136,13 @@ TEST_F(Platform, CreateSendsCreateFirstAndTheOuterRectangleIs800x600AtTheOrigin)
 // the keypad gives digits only with NumLock on and Shift up. Keys are named by what they type
 // under each layout; the keypad's by what it types with NumLock off.
 TEST_F(Platform, KeyCodesFollowTheLayoutAndNumLock) {
+    const std::string keypad =
+        "KP_Insert KP_End KP_Down KP_Next KP_Left KP_Begin KP_Right KP_Home KP_Up KP_Prior "
+        "KP_Delete ";
     const struct {
         const char *layout;
         bool numLock;
-        const char *keys;
+        std::string keys;
         std::vector<WPARAM> codes;
     } cases[] = {
         {"us",
@@ -156,18 +162,14 @@ TEST_F(Platform, KeyCodesFollowTheLayoutAndNumLock) {
         {"ru", false, "Cyrillic_ef Cyrillic_be period 5", {'A', VK_OEM_COMMA, VK_OEM_2, '5'}},
         {"us",
          false,
-         "KP_Insert KP_End KP_Down KP_Next KP_Left KP_Begin KP_Right KP_Home",
-         {VK_INSERT, VK_END, VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR, VK_RIGHT, VK_HOME}},
-        {"us", false, "KP_Up KP_Prior KP_Delete", {VK_UP, VK_PRIOR, VK_DELETE}},
+         keypad,
+         {VK_INSERT, VK_END, VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR, VK_RIGHT, VK_HOME, VK_UP,
+          VK_PRIOR, VK_DELETE}},
         {"us",
          true,
-         "KP_Insert KP_End KP_Down KP_Next KP_Left KP_Begin KP_Right KP_Home",
+         keypad + "keydown shift key KP_Right keyup shift",
          {VK_NUMPAD0, VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3, VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6,
-          VK_NUMPAD7}},
-        {"us",
-         true,
-         "KP_Up KP_Prior KP_Delete keydown shift key KP_Right keyup shift",
-         {VK_NUMPAD8, VK_NUMPAD9, VK_DECIMAL, VK_RIGHT}},
+          VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_DECIMAL, VK_RIGHT}},
     };
     activate();
     for (const auto &keyCase : cases) {
@@ -176,12 +178,12 @@ TEST_F(Platform, KeyCodesFollowTheLayoutAndNumLock) {
             ASSERT_TRUE(run("xdotool key Num_Lock"));
         }
         received.clear();
-        ASSERT_TRUE(run(std::string("xdotool key ") + keyCase.keys));
+        ASSERT_TRUE(run("xdotool key " + keyCase.keys));
         std::vector<WPARAM> codes;
         pumpUntil([&] {
             codes.clear();
             for (const auto &key : keyMessages()) {
-                if (key.first == WM_KEYUP) {
+                if (key.first == WM_KEYUP && !isModifier(key.second)) {
                     codes.push_back(key.second);
                 }
             }
@@ -199,7 +201,6 @@ TEST_F(Platform, KeyCodesFollowTheLayoutAndNumLock) {
 // Ctrl (AltGr is both), for Alt's own release only when no other system key came in between, for
 // Ctrl's release while Alt is held, and for F10. (Wine's messages are the same.)
 TEST_F(Platform, SystemKeysComeWithAltWithoutCtrlAndF10) {
-    using Keys = std::vector<std::pair<UINT, WPARAM>>;
     const UINT down = WM_KEYDOWN, up = WM_KEYUP, sysDown = WM_SYSKEYDOWN, sysUp = WM_SYSKEYUP;
     const struct {
         const char *layout;
@@ -238,12 +239,7 @@ TEST_F(Platform, SystemKeysComeWithAltWithoutCtrlAndF10) {
         ASSERT_TRUE(run(std::string("xdotool ") + keyCase.keys));
         Keys messages;
         pumpUntil([&] {
-            messages.clear();
-            for (const MSG &message : received) {
-                if (isKeyMessage(message.message)) {
-                    messages.emplace_back(message.message, message.wParam);
-                }
-            }
+            messages = keyMessages();
             return messages.size() >= keyCase.messages.size();
         });
         EXPECT_EQ(messages, keyCase.messages) << keyCase.keys;
@@ -270,21 +266,16 @@ TEST_F(Platform, KeysAreReleasedWhereTheFocusIs) {
     ASSERT_TRUE(run("xdotool keyup f keyup Escape keydown ctrl"));
     activate();
     ASSERT_TRUE(run("xdotool keyup ctrl key g"));
-    std::vector<std::pair<UINT, WPARAM>> keys;
+    Keys keys;
     ASSERT_TRUE(pumpUntil([&] {
         keys = keyMessages();
         return !keys.empty() && keys.back() == std::make_pair(UINT{WM_KEYUP}, WPARAM{'G'});
     }));
-    EXPECT_EQ(keys,
-              (std::vector<std::pair<UINT, WPARAM>>{
-                  {WM_KEYDOWN, 'F'}, {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, 'G'}, {WM_KEYUP, 'G'}}));
-    std::vector<std::pair<UINT, WPARAM>> control;
-    for (const MSG &message : received) {
-        if (isKeyMessage(message.message) && message.wParam == VK_CONTROL) {
-            control.emplace_back(message.message, message.wParam);
-        }
-    }
-    EXPECT_EQ(control, (std::vector<std::pair<UINT, WPARAM>>{{WM_KEYUP, VK_CONTROL}}));
+    EXPECT_EQ(keys, (Keys{{WM_KEYDOWN, 'F'},
+                          {WM_KEYDOWN, VK_ESCAPE},
+                          {WM_KEYUP, VK_CONTROL},
+                          {WM_KEYDOWN, 'G'},
+                          {WM_KEYUP, 'G'}}));
     XCloseDisplay(display);
 }
 
@@ -317,7 +308,7 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndStayInTheClientArea) {
           {WM_MOUSEMOVE, MK_SHIFT, 140, 80},
           {WM_MOUSEMOVE, MK_CONTROL, 150, 90},
           {WM_MOUSEMOVE, 0, 160, 100}}},
-        // One notch is 120, in the high word; the point is on the screen.
+        // One notch is 120, in the high word.
         {{"click 4 keydown shift click 5 keyup shift"},
          {{WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 160, 100},
           {WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -120), 160, 100}}},
@@ -329,36 +320,42 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndStayInTheClientArea) {
         {{"mousedown 1", pointerTo(outsideX, outsideY), "mouseup 1", pointerTo(210, 120)},
          {{WM_LBUTTONDOWN, MK_LBUTTON, 200, 110}, {WM_MOUSEMOVE, 0, 210, 120}}},
     };
+    using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
     int left = 0, top = 0;
     SDL_GetWindowPosition(window->sdl, &left, &top);
     for (const auto &pointerCase : cases) {
+        Messages expected;
+        for (const Expected &message : pointerCase.messages) {
+            // The wheel's point is on the screen.
+            const bool screen = message.message == WM_MOUSEWHEEL;
+            expected.emplace_back(message.message, message.wParam,
+                                  screen ? MAKELPARAM(left + message.x, top + message.y)
+                                         : MAKELPARAM(message.x, message.y));
+        }
         received.clear();
         std::string what;
         for (const std::string &step : pointerCase.runs) {
-            what += step + "; ";
+            what += step + ";";
             ASSERT_TRUE(run("xdotool " + step));
             pumpFor(100);
         }
         // The pointer crossing into the window brings a move to where it is already.
-        std::vector<MSG> messages;
-        for (const MSG &message : received) {
-            const bool same = !messages.empty() && messages.back().message == message.message &&
-                              messages.back().wParam == message.wParam &&
-                              messages.back().lParam == message.lParam;
-            if (message.message >= WM_MOUSEMOVE && message.message <= WM_MOUSEWHEEL && !same) {
-                messages.push_back(message);
+        Messages messages;
+        const auto collect = [&] {
+            messages.clear();
+            for (const MSG &message : received) {
+                const auto entry = std::make_tuple(message.message, message.wParam, message.lParam);
+                if (message.message >= WM_MOUSEMOVE && message.message <= WM_MOUSEWHEEL &&
+                    (messages.empty() || messages.back() != entry)) {
+                    messages.push_back(entry);
+                }
             }
-        }
-        ASSERT_EQ(messages.size(), pointerCase.messages.size()) << what;
-        for (std::size_t i = 0; i < messages.size(); ++i) {
-            const Expected &expected = pointerCase.messages[i];
-            EXPECT_EQ(messages[i].message, expected.message) << what << i;
-            EXPECT_EQ(messages[i].wParam, expected.wParam) << what << i;
-            const bool screen = expected.message == WM_MOUSEWHEEL;
-            EXPECT_EQ(messages[i].lParam, screen ? MAKELPARAM(left + expected.x, top + expected.y)
-                                                 : MAKELPARAM(expected.x, expected.y))
-                << what << i;
-        }
+            return messages.size() >= expected.size();
+        };
+        pumpUntil(collect);
+        pumpFor(100);
+        collect();
+        EXPECT_EQ(messages, expected) << what;
     }
 }
 
