@@ -66,8 +66,9 @@ struct Modifiers {
     bool shift, control, alt, numLock;
 };
 
-// Whether input comes from an X server, which passes each of its events on to the queue
-// (SDL_SYSWMEVENT) ahead of the SDL events made from it.
+// Whether input comes from an X server. SDL passes its core events on to the queue
+// (SDL_SYSWMEVENT) ahead of the SDL events made from them; those of its input extension (moves
+// while no button is held) come after them, and SDL's event then goes without a note.
 bool inputFromX11();
 // Notes the X event SDL passed on; the SDL event that follows may come from it.
 void noteX11Event(const SDL_SysWMmsg *message);
@@ -80,8 +81,8 @@ struct X11Input {
 };
 // Whether the SDL event `type` (key, button, motion, wheel) came from the X input event noted
 // last, which `input` then describes. False for the events SDL makes up: releases of the held
-// keys when the focus leaves, presses of the held modifiers when it comes back. Each SDL event
-// takes the note.
+// keys when the focus leaves, presses of the held modifiers when it comes back, a move when a
+// button goes up outside the window. Each SDL input event takes the note.
 bool takeX11Input(Uint32 type, X11Input *input);
 
 } // namespace platform

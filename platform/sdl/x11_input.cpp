@@ -1,6 +1,6 @@
-// X input as the X server reported it. SDL passes each X event on ahead of the SDL events it makes
-// of it, so a key or pointer event can be told from the ones SDL makes up, and carries the
-// modifiers of its own moment, read from the X event's state.
+// X input as the X server reported it. SDL passes each core X event on ahead of the SDL events it
+// makes of it, so a key or pointer event can be told from the ones SDL makes up, and carries the
+// modifiers of its own moment and the pointer's true place, read from the X event.
 #include <cstring>
 
 #include "platform/sdl/sdl_platform.h"
