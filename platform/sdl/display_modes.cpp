@@ -1,6 +1,7 @@
-// Display modes of the primary display. SDL changes a mode only for a full-screen window, so a
-// full-screen mode change puts the program's visible windows into full screen at the nearest mode
-// the display offers; returning to the desktop mode puts them back into their own rectangles.
+// Display modes of the primary display. As on Windows, only a mode the display offers is taken;
+// any other is refused and nothing changes. SDL changes a mode only for a full-screen window, so
+// a mode change puts the program's visible windows into full screen at that mode; returning to
+// the desktop mode puts them back into their own rectangles.
 #include <cstring>
 
 #include "platform/sdl/sdl_platform.h"
@@ -11,37 +12,56 @@ DWORD bitsPerPixel(Uint32 format) {
     return SDL_BYTESPERPIXEL(format) == 4 ? 32 : SDL_BITSPERPIXEL(format);
 }
 
-// The display's mode nearest to the request; the largest one when the request exceeds them all.
-SDL_DisplayMode nearestMode(const SDL_DisplayMode &wanted) {
-    SDL_DisplayMode mode = wanted;
-    if (SDL_GetClosestDisplayMode(0, &wanted, &mode) == nullptr) {
-        SDL_GetDisplayMode(0, 0, &mode);
+// The offered mode with the request's width, height, depth and frequency, each as now where the
+// request leaves it out (a frequency of 0 or 1 is the display's default). A request that leaves
+// the frequency out takes another one where the size is offered only at that.
+bool offeredMode(const DEVMODEA &request, SDL_DisplayMode *chosen) {
+    SDL_DisplayMode current;
+    if (SDL_GetCurrentDisplayMode(0, &current) != 0) {
+        return false;
     }
-    return mode;
+    const DWORD fields = request.dmFields;
+    const int width = (fields & DM_PELSWIDTH) ? static_cast<int>(request.dmPelsWidth) : current.w;
+    const int height =
+        (fields & DM_PELSHEIGHT) ? static_cast<int>(request.dmPelsHeight) : current.h;
+    const DWORD depth =
+        (fields & DM_BITSPERPEL) ? request.dmBitsPerPel : bitsPerPixel(current.format);
+    const bool frequencyGiven = (fields & DM_DISPLAYFREQUENCY) && request.dmDisplayFrequency > 1;
+    const int frequency =
+        frequencyGiven ? static_cast<int>(request.dmDisplayFrequency) : current.refresh_rate;
+    bool found = false;
+    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) != 0 || mode.w != width || mode.h != height ||
+            bitsPerPixel(mode.format) != depth) {
+            continue;
+        }
+        if (mode.refresh_rate == frequency) {
+            *chosen = mode;
+            return true;
+        }
+        if (!frequencyGiven && !found) {
+            *chosen = mode;
+            found = true;
+        }
+    }
+    return found;
 }
 
-LONG enterFullScreen(const DEVMODEA &request) {
-    SDL_DisplayMode wanted;
-    if (SDL_GetCurrentDisplayMode(0, &wanted) != 0) {
-        return DISP_CHANGE_FAILED;
-    }
-    if (request.dmFields & DM_PELSWIDTH) {
-        wanted.w = static_cast<int>(request.dmPelsWidth);
-    }
-    if (request.dmFields & DM_PELSHEIGHT) {
-        wanted.h = static_cast<int>(request.dmPelsHeight);
-    }
-    if (request.dmFields & DM_DISPLAYFREQUENCY) {
-        wanted.refresh_rate = static_cast<int>(request.dmDisplayFrequency);
-    }
-    const SDL_DisplayMode mode = nearestMode(wanted);
+// A screen-saver host's window stands for the screen, with its own size as the one mode: asking
+// for that size changes nothing on the display, asking for another is refused.
+bool hostModeRequested(const DEVMODEA &request) {
+    const DWORD fields = request.dmFields;
+    return (!(fields & DM_PELSWIDTH) ||
+            request.dmPelsWidth == static_cast<DWORD>(platform::hostWindowWidth())) &&
+           (!(fields & DM_PELSHEIGHT) ||
+            request.dmPelsHeight == static_cast<DWORD>(platform::hostWindowHeight()));
+}
+
+LONG enterFullScreen(const SDL_DisplayMode &mode) {
     LONG result = DISP_CHANGE_FAILED;
     for (HWND__ &window : platform::windows) {
         if (!window.inUse || (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_SHOWN) == 0) {
-            continue;
-        }
-        if (window.hosted) { // the host's window is the screen, at its size: nothing to change
-            result = DISP_CHANGE_SUCCESSFUL;
             continue;
         }
         if (SDL_SetWindowDisplayMode(window.sdl, &mode) != 0 ||
@@ -112,8 +132,15 @@ LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD dwFlags) {
     if (lpDevMode == nullptr || lpDevMode->dmFields == 0) {
         return leaveFullScreen();
     }
+    if (platform::hostWindowState() == platform::HostWindow::ready) {
+        return hostModeRequested(*lpDevMode) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
+    }
+    SDL_DisplayMode mode;
+    if (!offeredMode(*lpDevMode, &mode)) {
+        return DISP_CHANGE_BADMODE;
+    }
     if (dwFlags & CDS_TEST) {
         return DISP_CHANGE_SUCCESSFUL;
     }
-    return enterFullScreen(*lpDevMode);
+    return enterFullScreen(mode);
 }

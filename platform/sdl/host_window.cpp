@@ -323,7 +323,6 @@ SDL_Window *adoptHostWindow() {
     SDL_SetWindowFullscreen(sdl, 0);
     host.sdlDisplay = info.info.x11.display;
     selectInput(drawable);
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     SDL_AddEventWatch(watchHostWindow, nullptr);
     host.adopted = true;
     return sdl;
@@ -334,7 +333,6 @@ void releaseHostWindow() {
         return;
     }
     SDL_DelEventWatch(watchHostWindow, nullptr);
-    SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
     destroyChild();
     host.adopted = false;
 }

@@ -1,6 +1,7 @@
-// Keys to Windows virtual-key codes, by the key's place on the keyboard (its scancode), so that
-// letters give their upper-case code whatever Shift or the layout says, and keypad keys give
-// keypad codes.
+// Keys to Windows virtual-key codes. Letters and punctuation follow the active keyboard layout
+// (SDL's key symbol), as Windows' own layouts do; the digit row, the keypad and the other keys go
+// by the key's place on the keyboard (its scancode). Layouts without Latin letters keep the
+// places' codes throughout, as theirs do on Windows.
 #include "platform/sdl/sdl_platform.h"
 
 namespace {
@@ -10,7 +11,7 @@ struct KeyCode {
     UINT code;
 };
 
-// Keys outside the letter, digit and function-key runs.
+// Keys outside the letter, digit, keypad digit and function-key runs.
 const KeyCode otherKeys[] = {
     {SDL_SCANCODE_ESCAPE, VK_ESCAPE},
     {SDL_SCANCODE_RETURN, VK_RETURN},
@@ -50,10 +51,8 @@ const KeyCode otherKeys[] = {
     {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT},
     {SDL_SCANCODE_KP_PLUS, VK_ADD},
     {SDL_SCANCODE_KP_ENTER, VK_RETURN},
-    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL},
     {SDL_SCANCODE_KP_COMMA, VK_SEPARATOR},
     {SDL_SCANCODE_SEPARATOR, VK_SEPARATOR},
-    {SDL_SCANCODE_KP_0, VK_NUMPAD0},
     {SDL_SCANCODE_APPLICATION, VK_APPS},
     {SDL_SCANCODE_LCTRL, VK_CONTROL},
     {SDL_SCANCODE_RCTRL, VK_CONTROL},
@@ -65,15 +64,86 @@ const KeyCode otherKeys[] = {
     {SDL_SCANCODE_RGUI, VK_RWIN},
 };
 
+// The keypad's 0 to 9 and its decimal point, with NumLock on and with it off.
+struct KeypadKey {
+    SDL_Scancode scancode;
+    UINT digit;
+    UINT navigation;
+};
+const KeypadKey keypadKeys[] = {
+    {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT},      {SDL_SCANCODE_KP_1, VK_NUMPAD1, VK_END},
+    {SDL_SCANCODE_KP_2, VK_NUMPAD2, VK_DOWN},        {SDL_SCANCODE_KP_3, VK_NUMPAD3, VK_NEXT},
+    {SDL_SCANCODE_KP_4, VK_NUMPAD4, VK_LEFT},        {SDL_SCANCODE_KP_5, VK_NUMPAD5, VK_CLEAR},
+    {SDL_SCANCODE_KP_6, VK_NUMPAD6, VK_RIGHT},       {SDL_SCANCODE_KP_7, VK_NUMPAD7, VK_HOME},
+    {SDL_SCANCODE_KP_8, VK_NUMPAD8, VK_UP},          {SDL_SCANCODE_KP_9, VK_NUMPAD9, VK_PRIOR},
+    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE},
+};
+
+// The punctuation codes by the character a key types unshifted, wherever the layout puts it.
+struct Punctuation {
+    SDL_Keycode symbol;
+    UINT code;
+};
+const Punctuation punctuation[] = {
+    {';', VK_OEM_1},      {'/', VK_OEM_2},     {'`', VK_OEM_3},    {'[', VK_OEM_4},
+    {'\\', VK_OEM_5},     {']', VK_OEM_6},     {'\'', VK_OEM_7},   {',', VK_OEM_COMMA},
+    {'.', VK_OEM_PERIOD}, {'-', VK_OEM_MINUS}, {'=', VK_OEM_PLUS}, {'+', VK_OEM_PLUS},
+};
+
+bool isLetterKey(SDL_Scancode scancode) {
+    return scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z;
+}
+
+// The keys that type letters and punctuation: the letter keys and the punctuation keys around
+// them, whose characters a layout may swap.
+bool isCharacterKey(SDL_Scancode scancode) {
+    return isLetterKey(scancode) ||
+           (scancode >= SDL_SCANCODE_MINUS && scancode <= SDL_SCANCODE_SLASH) ||
+           scancode == SDL_SCANCODE_NONUSBACKSLASH;
+}
+
+bool isLatinLetter(SDL_Keycode symbol) {
+    return symbol >= 'a' && symbol <= 'z';
+}
+
+// A Latin layout puts Latin letters on the letter keys; others (Cyrillic, Greek, ...) do not.
+bool latinLayout() {
+    for (int scancode = SDL_SCANCODE_A; scancode <= SDL_SCANCODE_Z; ++scancode) {
+        if (isLatinLetter(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode)))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The code a layout's character gives, or 0 where the key's place decides.
+UINT codeOfCharacter(SDL_Keycode symbol) {
+    if (isLatinLetter(symbol)) {
+        return static_cast<UINT>(symbol - 'a' + 'A');
+    }
+    for (const Punctuation &entry : punctuation) {
+        if (entry.symbol == symbol) {
+            return entry.code;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 namespace platform {
 
-UINT virtualKeyFromScancode(SDL_Scancode scancode) {
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
+UINT virtualKey(SDL_Scancode scancode, SDL_Keycode symbol, bool keypadDigits) {
+    if (isCharacterKey(scancode) && latinLayout()) {
+        const UINT code = codeOfCharacter(symbol);
+        if (code != 0) {
+            return code;
+        }
+    }
+    if (isLetterKey(scancode)) {
         return 'A' + (scancode - SDL_SCANCODE_A);
     }
-    // The digit row runs 1 to 9, then 0.
+    // The digit row runs 1 to 9, then 0, whatever the layout puts on it.
     if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
         return '1' + (scancode - SDL_SCANCODE_1);
     }
@@ -83,9 +153,10 @@ UINT virtualKeyFromScancode(SDL_Scancode scancode) {
     if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
         return VK_F1 + (scancode - SDL_SCANCODE_F1);
     }
-    // The keypad runs 1 to 9 too; its 0 is in the table.
-    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9) {
-        return VK_NUMPAD1 + (scancode - SDL_SCANCODE_KP_1);
+    for (const KeypadKey &key : keypadKeys) {
+        if (key.scancode == scancode) {
+            return keypadDigits ? key.digit : key.navigation;
+        }
     }
     for (const KeyCode &key : otherKeys) {
         if (key.scancode == scancode) {

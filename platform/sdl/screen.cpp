@@ -1,7 +1,6 @@
 // SDL's video start-up, the screen size (a host's window where one stands for the screen), the
 // cursor's display count and the pointer position.
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/sdl/sdl_platform.h"
 
@@ -41,6 +40,8 @@ bool ensureVideo() {
     // window takes the focus, as on Windows.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // The program never captures the mouse.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // Without a display SDL would fall back to drawing off screen, where nobody sees the window:
     // only a real display will do, unless the user names a driver.
     bool started = false;
@@ -53,9 +54,10 @@ bool ensureVideo() {
     video = started ? Video::ready : Video::unavailable;
     if (started) {
         SDL_StopTextInput();
+        // X events come along ahead of the input events made of them (see x11_input.cpp).
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         applyCursorCount();
-        const char *driver = SDL_GetCurrentVideoDriver();
-        if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
+        if (platform::inputFromX11()) {
             platform::watchDisplay();
         }
     }

@@ -62,8 +62,34 @@ void requestClose();
 // Whether SIGINT or SIGTERM has come since the program started.
 bool closeSignalReceived();
 
-// The Windows virtual-key code of a key, or 0 for keys that have none here.
-UINT virtualKeyFromScancode(SDL_Scancode scancode);
+// The Windows virtual-key code of a key under the active layout, or 0 for keys that have none
+// here. With `keypadDigits` the keypad gives its digits, else its navigation codes.
+UINT virtualKey(SDL_Scancode scancode, SDL_Keycode symbol, bool keypadDigits);
+
+// The modifier keys held when an input event happened, as Windows counts them: AltGr is Ctrl and
+// Alt together.
+struct Modifiers {
+    bool shift, control, alt, numLock;
+};
+
+// Whether input comes from an X server. SDL passes its core events on to the queue
+// (SDL_SYSWMEVENT) ahead of the SDL events made from them; those of its input extension (moves
+// while no button is held) come after them, and SDL's event then goes without a note.
+bool inputFromX11();
+// Notes the X event SDL passed on; the SDL event that follows may come from it.
+void noteX11Event(const SDL_SysWMmsg *message);
+// What the X input event behind an SDL event said: the modifiers held at that moment, a modifier
+// key counting as held during its own press and release, and for the pointer its place in the
+// window (SDL keeps the pointer's place inside the window, X does not).
+struct X11Input {
+    Modifiers held;
+    int x, y;
+};
+// Whether the SDL event `type` (key, button, motion, wheel) came from the X input event noted
+// last, which `input` then describes. False for the events SDL makes up: releases of the held
+// keys when the focus leaves, presses of the held modifiers when it comes back, a move when a
+// button goes up outside the window. Each SDL input event takes the note.
+bool takeX11Input(Uint32 type, X11Input *input);
 
 // A screen-saver host on X11 (the xscreensaver daemon and its settings preview, xsecurelock)
 // makes a window, passes its id in XSCREENSAVER_WINDOW and ends the saver with SIGTERM. A

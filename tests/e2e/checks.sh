@@ -7,6 +7,7 @@ fail() {
     say "  FAIL: $*"
     failures=$((failures + 1))
 }
+not() { ! "$@"; }
 expect() { # expect DESCRIPTION COMMAND...
     local what=$1
     shift

@@ -15,7 +15,7 @@ if [ $# -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
 fi
 launcher=("$@")
 # Under Wine the program is the real Windows build: Wine maps the window's frame onto the window
-# manager's decorations, and a display mode that Xvfb cannot show stays unchanged.
+# manager's decorations.
 under_wine=0
 [ "$(basename "$1")" = wine ] && under_wine=1
 work=$(mktemp -d)
@@ -92,24 +92,15 @@ outer_is() {
     near "$ox" "$x" && near "$oy" "$y" && near $((ox + ow)) $((x + w)) && near $((oy + oh)) $((y + h))
 }
 decorated_window() { outer_is "0 0 800 600" && [ "$cy" -gt 0 ]; }
-# Full screen: the window covers the 1280 x 1024 screen. Under Wine, where Xvfb keeps its one
-# display mode, the window loses its caption and stays at (0, 0) with its own size.
+# Full screen: the window has lost its caption and shows the scene's size at (0, 0). Xvfb offers
+# its one mode only: the 800 x 600 that F asks for in a window is refused, so only the caption
+# goes, while /s asks for the screen's own mode.
 full_screen() {
-    geometry || return 1
-    if [ "$under_wine" = 1 ]; then
-        [ "$cx $cy $cw $ch" = "0 0 $scene_width $scene_height" ]
-        return
-    fi
-    [ "$cx $cy $cw $ch" = "0 0 1280 1024" ] &&
-        xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN
+    geometry && [ "$cx $cy $cw $ch" = "0 0 $scene_width $scene_height" ]
 }
-not_full_screen() {
-    if [ "$under_wine" = 1 ]; then
-        geometry && [ "$cy" -gt 0 ]
-        return
-    fi
-    ! xprop -id "$window" _NET_WM_STATE | grep -q FULLSCREEN
-}
+not_full_screen() { geometry && [ "$cy" -gt 0 ]; }
+# The window manager holds the window full screen (the Linux build's full-screen window).
+wm_full_screen() { xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
 scene_width=800
 scene_height=600
 
@@ -170,6 +161,14 @@ row_band() { # row_band K -> y h
     local baseline
     baseline=$(awk -v k="$1" -v h="$ch" 'BEGIN { printf "%d", h - (1 + (-0.38 - 0.035 * (k - 1))) * 400 }')
     echo "$((baseline - 12)) 15"
+}
+
+# The overlay's row of effect K is red (in the shot "row").
+row_current() {
+    local y h
+    read -r y h <<<"$(row_band "$1")"
+    shot row && [ "$(light_blue row 0 "$y" 240 "$h")" -lt 10 ] &&
+        [ "$(reddish row 0 "$y" 240 "$h")" -gt 40 ]
 }
 
 # The program in a window, started, focused and showing a frame.
@@ -257,12 +256,7 @@ case_keys() {
     local key other y h band
     for key in 2 3 4 5 6 7 8 1; do
         xdotool key "$key"
-        read -r y h <<<"$(row_band "$key")"
-        current() {
-            shot row && [ "$(light_blue row 0 "$y" 240 "$h")" -lt 10 ] &&
-                [ "$(reddish row 0 "$y" 240 "$h")" -gt 40 ]
-        }
-        expect "key $key marks row $key red" within 5 current
+        expect "key $key marks row $key red" within 5 row_current "$key"
         for other in 1 2 3 4 5 6 7 8; do
             [ "$other" = "$key" ] || { [ "$key" != 1 ] && [ "$other" != 1 ]; } && continue
             read -r y h <<<"$(row_band "$other")"
@@ -295,11 +289,13 @@ case_keys() {
 }
 
 case_full_screen() {
-    say "F goes full screen and back"
+    say "F in a window: the 800 x 600 mode is refused, the caption goes and comes back"
     expect "the window appears" start_window -win || return
     scene_width=800 scene_height=600
     xdotool key f
-    expect "F goes full screen" within 5 full_screen
+    expect "F drops the caption, at 800 x 600 at (0, 0)" within 5 full_screen
+    [ "$under_wine" = 0 ] &&
+        expect "the refused mode makes no full-screen window" not wm_full_screen
     shot full
     expect "it still draws" [ "$(lit full 0 0 "$cw" "$ch")" -gt 2000 ]
     xdotool key f
@@ -316,6 +312,7 @@ case_screen_saver() {
     start /s
     expect "the window appears" find_window || return
     expect "it covers the 1280 x 1024 screen" within 10 full_screen
+    [ "$under_wine" = 0 ] && expect "the screen's own mode is taken in full screen" wm_full_screen
     focus
     expect "keys reach it" settle keys
     xdotool key f
@@ -397,8 +394,165 @@ case_sound() {
     expect "and no sound was played" [ ! -e "$work/audio.raw" ]
 }
 
+# Keyboard layouts: letters act by the letter the active layout puts on the key, the top row gives
+# its digits on every layout, and a key that types something else does not act as the letter at
+# its place on a US keyboard. The program starts under French AZERTY and follows the layout as it
+# changes while it runs.
+
+# The help lines of the toggles, by command letter, at their heights in the overlay (see
+# row_band for the scale). F moves the window, so its line is not read.
+toggle_letters=(l t c p b m s)
+toggle_heights=(0.245 0.21 0.175 0.14 0.105 0.07 0.0)
+
+# The light-blue pixels of each toggle line of SHOT, in the order of toggle_letters.
+toggle_lines() {
+    convert "$work/$1.ppm" -crop "240x${ch}+$cx+$cy" +repage -fuzz 12% -fill white \
+        -opaque 'rgb(64,191,255)' -fill black +opaque white -scale "1x${ch}!" -depth 16 txt:- |
+        awk -F'[,:() ]+' -v h="$ch" -v heights="${toggle_heights[*]}" '
+            NR > 1 { lit[$2] = $4 * 240 / 65535 }
+            END {
+                n = split(heights, y, " ")
+                for (i = 1; i <= n; i++) {
+                    baseline = int(h - (1 + y[i]) * 400); sum = 0
+                    for (row = baseline - 12; row < baseline + 3; row++) sum += lit[row]
+                    printf "%d ", sum
+                }
+                print ""
+            }'
+}
+# "on" and "off" differ by a dozen pixels or so, while the scene behind the strip hardly ever takes
+# the text's colour: a line whose count moves by more than 5 has changed.
+lines_now=()
+read_lines() { shot lines && read -r -a lines_now <<<"$(toggle_lines lines)"; }
+line_moved() { # line_moved INDEX BEFORE
+    read_lines && [ $((lines_now[$1] - $2)) -gt 5 -o $(($2 - lines_now[$1])) -gt 5 ]
+}
+# Every toggle line is as in BEFORE... (a list of counts).
+lines_kept() {
+    local before=("$@") i
+    for i in "${!before[@]}"; do
+        [ $((lines_now[i] - before[i])) -le 5 ] && [ $((before[i] - lines_now[i])) -le 5 ] ||
+            return 1
+    done
+}
+# Messages are handled in order: once F1 has hidden the overlay and shown it again, every key
+# sent before has been handled.
+handled() {
+    xdotool key F1 && within 5 overlay sync -lt && xdotool key F1 && within 5 overlay sync -gt
+}
+
+# layout_keys NAME DIGITS DECOYS: DIGITS are pairs of a key and the effect it chooses; DECOYS are
+# keys at the US places of command letters that type something else here, and do nothing.
+layout_keys() {
+    local name=$1 digits=($2) decoys=($3) i key before
+    say "  under $name"
+    for ((i = 0; i < ${#digits[@]}; i += 2)); do
+        xdotool key "${digits[i]}"
+        expect "$name: ${digits[i]} chooses effect ${digits[i + 1]}" \
+            within 5 row_current "${digits[i + 1]}"
+    done
+    # Each reading of the lines is the one before the next key.
+    read_lines
+    for i in "${!toggle_letters[@]}"; do
+        key=${toggle_letters[i]}
+        for _ in flip "flip back"; do
+            before=${lines_now[i]}
+            xdotool key "$key"
+            expect "$name: ${key^^} flips its line (from $before)" within 5 line_moved "$i" "$before"
+        done
+    done
+    if [ ${#decoys[@]} -gt 0 ]; then
+        before=("${lines_now[@]}")
+        xdotool key "${decoys[@]}"
+        expect "$name: the keys of ${decoys[*]} are handled" handled
+        expect "$name: and flip nothing" eval 'read_lines && lines_kept "${before[@]}"'
+        expect "$name: nor change the window" decorated_window
+    fi
+    xdotool key f
+    expect "$name: F drops the caption" within 5 full_screen
+    xdotool key f
+    expect "$name: F again brings it back" within 5 decorated_window
+}
+
+case_layouts() {
+    say "keys under French AZERTY, US Dvorak and US layouts"
+    scene_width=800 scene_height=600
+    setxkbmap -layout fr
+    expect "the window appears" start_window -win || { setxkbmap -layout us; return; }
+    xdotool key F1
+    expect "F1 shows the overlay" within 5 overlay shown -gt
+    layout_keys "French AZERTY" "eacute 2 7 7 ampersand 1" "comma"
+    setxkbmap -layout us -variant dvorak
+    layout_keys "US Dvorak" "2 2 8 8 1 1" "u o n j"
+    setxkbmap -layout us
+    layout_keys "US" "3 3 1 1" ""
+    xdotool key Escape
+    expect "ESC exits" wait_exit 10
+}
+
+# The keypad's 2, 3 and 6 act as B, C and F only with NumLock on; with it off they are arrows and
+# Page Down. A key held while the focus goes to another window is released there: ESC and F held
+# over the switch neither quit nor toggle.
+numlock_on() { xset q | grep -q 'Num Lock: *on'; }
+toggle_index() { # toggle_index LETTER
+    local i
+    for i in "${!toggle_letters[@]}"; do [ "${toggle_letters[i]}" = "$1" ] && echo "$i"; done
+}
+
+case_keypad_focus() {
+    say "the keypad with NumLock off and on; keys held while the focus moves away"
+    scene_width=800 scene_height=600
+    numlock_on && xdotool key Num_Lock
+    expect "the window appears" start_window -win || return
+    xdotool key F1
+    expect "F1 shows the overlay" within 5 overlay shown -gt
+    # The keys are named by what they type with NumLock off (xdotool would press NumLock for the
+    # digits): KP_Down, KP_Next and KP_Right are the keypad's 2, 3 and 6.
+    local before key i
+    read_lines && before=("${lines_now[@]}")
+    xdotool key KP_Down KP_Next KP_Right
+    expect "with NumLock off the keypad's 2, 3 and 6 are handled" handled
+    expect "and flip nothing" eval 'read_lines && lines_kept "${before[@]}" && decorated_window'
+    xdotool key Num_Lock
+    expect "NumLock goes on" within 5 numlock_on
+    for key in KP_Down:b KP_Next:c; do
+        i=$(toggle_index "${key#*:}")
+        read_lines && before=${lines_now[i]}
+        xdotool key "${key%:*}"
+        expect "with NumLock on ${key%:*} acts as ${key#*:}" within 5 line_moved "$i" "$before"
+    done
+    xdotool key KP_Right
+    expect "and KP_Right as F" within 5 full_screen
+    xdotool key KP_Right KP_Down KP_Next Num_Lock
+    expect "again as F" within 5 decorated_window
+    expect "NumLock goes off" within 5 not numlock_on
+
+    xev -name 'Other window' -geometry 200x100+1000+800 >/dev/null 2>&1 &
+    local other_pid=$! other=
+    other_window() {
+        other=$(xdotool search --onlyvisible --name '^Other window$' 2>/dev/null | head -n1)
+        [ -n "$other" ]
+    }
+    expect "another window appears" within 10 other_window || { kill "$other_pid"; return; }
+    other_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$other" ]; }
+    for key in Escape f; do
+        focus
+        xdotool keydown "$key"
+        xdotool windowactivate --sync "$other" 2>/dev/null
+        within 5 other_focused || say "  (the other window did not get the focus)"
+        xdotool keyup "$key"
+    done
+    focus
+    expect "after ESC and F held over a switch of windows the program runs on" handled
+    expect "with its caption" decorated_window
+    kill "$other_pid"
+    wait "$other_pid" 2>/dev/null
+    xdotool key Escape
+    expect "ESC exits" wait_exit 10
+}
+
 for run in case_window case_close case_refused case_keys case_full_screen case_screen_saver \
-    case_drag case_sound; do
+    case_drag case_sound case_layouts case_keypad_focus; do
     "$run"
     stop
 done

@@ -89,6 +89,9 @@ TEST(HostWindow, StandsForTheScreenAndKeepsItsPlaceSizeFrameModeAndCursor) {
     mode.dmPelsWidth = 320;
     mode.dmPelsHeight = 200;
     EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    // The host's window is the screen, and its size the one mode it offers.
+    mode.dmPelsWidth = 800;
+    EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     for (const LONG frame : {style & ~WS_CAPTION, style | WS_CAPTION}) {
         SetWindowLongA(window, GWL_STYLE, frame);

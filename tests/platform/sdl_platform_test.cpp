@@ -1,15 +1,21 @@
 // The Win32 subset on SDL2 on a real display (Xvfb with a window manager): each test gets a
-// captioned window of 800 x 600 at (0, 0) whose procedure records what it receives.
+// captioned window of 800 x 600 at (0, 0) whose procedure records what it receives. Input comes
+// from the X server, sent with xdotool; the X events of one xdotool run are all queued before the
+// test reads any of them.
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/sdl/sdl_platform.h"
+
+#include <SDL_syswm.h>
 
 namespace {
 
@@ -18,6 +24,18 @@ std::vector<MSG> received;
 LRESULT CALLBACK recordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     received.push_back(MSG{window, message, wParam, lParam, 0, {0, 0}});
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool run(const std::string &command) {
+    return std::system(command.c_str()) == 0;
+}
+
+bool isKeyMessage(UINT message) {
+    return message >= WM_KEYDOWN && message <= WM_SYSKEYUP;
+}
+
+bool isModifier(WPARAM code) {
+    return code == VK_SHIFT || code == VK_CONTROL || code == VK_MENU || code == VK_NUMLOCK;
 }
 
 struct Platform : ::testing::Test {
@@ -55,20 +73,49 @@ struct Platform : ::testing::Test {
         }
         return true;
     }
-    // Pushes `event` (if any) with the modifier keys `mod` held, and takes the message between
-    // `first` and `last` that comes for the window.
-    MSG take(SDL_Event *event, UINT first, UINT last, Uint16 mod = KMOD_NONE) {
-        SDL_SetModState(static_cast<SDL_Keymod>(mod));
-        if (event != nullptr) {
-            SDL_PushEvent(event);
-        }
+    // Dispatches messages for `milliseconds`.
+    void pumpFor(Uint32 milliseconds) {
+        const Uint32 start = SDL_GetTicks();
+        pumpUntil([&] { return SDL_GetTicks() - start >= milliseconds; });
+    }
+    // Takes the message between `first` and `last` that comes for the window.
+    MSG take(UINT first, UINT last) {
         MSG message = {};
         EXPECT_TRUE(
             pumpUntil([&] { return PeekMessageA(&message, nullptr, first, last, PM_REMOVE); }));
         EXPECT_EQ(message.hwnd, window) << first;
         return message;
     }
+
+    // Gives the window the keyboard focus and waits until SDL has it.
+    void activate() {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(window->sdl, &info));
+        ASSERT_TRUE(run("xdotool windowactivate --sync " + std::to_string(info.info.x11.window)));
+        EXPECT_TRUE(pumpUntil([&] { return SDL_GetKeyboardFocus() == window->sdl; }));
+    }
+    // An xdotool command that moves the pointer to the client point (x, y).
+    std::string pointerTo(int x, int y) {
+        int left = 0, top = 0;
+        SDL_GetWindowPosition(window->sdl, &left, &top);
+        return " mousemove " + std::to_string(left + x) + " " + std::to_string(top + y) + " ";
+    }
 };
+
+using Keys = std::vector<std::pair<UINT, WPARAM>>;
+
+// The key messages received, as message and code, without repeats.
+Keys keyMessages() {
+    Keys keys;
+    for (const MSG &message : received) {
+        const bool repeat = message.message == WM_KEYDOWN && (message.lParam & (1 << 30)) != 0;
+        if (isKeyMessage(message.message) && !repeat) {
+            keys.emplace_back(message.message, message.wParam);
+        }
+    }
+    return keys;
+}
 
 TEST_F(Platform, CreateSendsCreateFirstAndTheOuterRectangleIs800x600AtTheOrigin) {
     ASSERT_FALSE(received.empty());
@@ -85,80 +132,230 @@ TEST_F(Platform, CreateSendsCreateFirstAndTheOuterRectangleIs800x600AtTheOrigin)
     }));
 }
 
-TEST_F(Platform, KeysCarryWindowsCodesByKeyPosition) {
-    const auto key = [&](Uint32 type, SDL_Scancode scancode, Uint16 mod, Uint32 windowId) {
-        SDL_Event event = {};
-        event.key.type = type;
-        event.key.windowID = windowId;
-        event.key.keysym.scancode = scancode;
-        event.key.keysym.mod = mod;
-        return take(&event, WM_KEYDOWN, WM_SYSKEYUP);
+// Letters and punctuation follow the layout, the digit row and the keypad their places, and
+// the keypad gives digits only with NumLock on and Shift up. Keys are named by what they type
+// under each layout; the keypad's by what it types with NumLock off.
+TEST_F(Platform, KeyCodesFollowTheLayoutAndNumLock) {
+    const std::string keypad =
+        "KP_Insert KP_End KP_Down KP_Next KP_Left KP_Begin KP_Right KP_Home KP_Up KP_Prior "
+        "KP_Delete ";
+    const struct {
+        const char *layout;
+        bool numLock;
+        std::string keys;
+        std::vector<WPARAM> codes;
+    } cases[] = {
+        {"us",
+         false,
+         "f s m comma 1 0 Escape F1 F4 KP_Subtract",
+         {'F', 'S', 'M', VK_OEM_COMMA, '1', '0', VK_ESCAPE, VK_F1, VK_F4, VK_SUBTRACT}},
+        {"us -variant dvorak",
+         false,
+         "f s u o apostrophe comma slash minus",
+         {'F', 'S', 'U', 'O', VK_OEM_7, VK_OEM_COMMA, VK_OEM_2, VK_OEM_MINUS}},
+        // The digit row types digits with Shift only; its codes are the digits all the same.
+        {"fr",
+         false,
+         "a q m comma ampersand eacute 1 7",
+         {'A', 'Q', 'M', VK_OEM_COMMA, '1', '2', '1', '7'}},
+        // Without Latin letters every key keeps the code of its place.
+        {"ru", false, "Cyrillic_ef Cyrillic_be period 5", {'A', VK_OEM_COMMA, VK_OEM_2, '5'}},
+        {"us",
+         false,
+         keypad,
+         {VK_INSERT, VK_END, VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR, VK_RIGHT, VK_HOME, VK_UP,
+          VK_PRIOR, VK_DELETE}},
+        {"us",
+         true,
+         keypad + "keydown shift key KP_Right keyup shift",
+         {VK_NUMPAD0, VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3, VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6,
+          VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_DECIMAL, VK_RIGHT}},
     };
-    const std::pair<SDL_Scancode, WPARAM> releases[] = {
-        {SDL_SCANCODE_ESCAPE, 0x1B},  {SDL_SCANCODE_F1, 0x70},   {SDL_SCANCODE_F3, 0x72},
-        {SDL_SCANCODE_F4, 0x73},      {SDL_SCANCODE_F5, 0x74},   {SDL_SCANCODE_A, 'A'},
-        {SDL_SCANCODE_S, 'S'},        {SDL_SCANCODE_Z, 'Z'},     {SDL_SCANCODE_1, '1'},
-        {SDL_SCANCODE_8, '8'},        {SDL_SCANCODE_0, '0'},     {SDL_SCANCODE_KP_2, 0x62},
-        {SDL_SCANCODE_KP_3, 0x63},    {SDL_SCANCODE_KP_6, 0x66}, {SDL_SCANCODE_KP_MINUS, 0x6D},
-        {SDL_SCANCODE_KP_COMMA, 0x6C}};
-    for (const auto &release : releases) {
-        const MSG message = key(SDL_KEYUP, release.first, KMOD_NONE, window->sdlId);
-        EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYUP));
-        EXPECT_EQ(message.wParam, release.second) << release.first;
+    activate();
+    for (const auto &keyCase : cases) {
+        ASSERT_TRUE(run(std::string("setxkbmap -layout ") + keyCase.layout));
+        if (run("xset q | grep -q 'Num Lock: *on'") != keyCase.numLock) {
+            ASSERT_TRUE(run("xdotool key Num_Lock"));
+        }
+        received.clear();
+        ASSERT_TRUE(run("xdotool key " + keyCase.keys));
+        std::vector<WPARAM> codes;
+        pumpUntil([&] {
+            codes.clear();
+            for (const auto &key : keyMessages()) {
+                if (key.first == WM_KEYUP && !isModifier(key.second)) {
+                    codes.push_back(key.second);
+                }
+            }
+            return codes.size() >= keyCase.codes.size();
+        });
+        EXPECT_EQ(codes, keyCase.codes) << keyCase.layout << ": " << keyCase.keys;
     }
-    EXPECT_EQ(key(SDL_KEYDOWN, SDL_SCANCODE_B, KMOD_NONE, window->sdlId).message,
-              static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(key(SDL_KEYUP, SDL_SCANCODE_B, KMOD_LALT, window->sdlId).message,
-              static_cast<UINT>(WM_SYSKEYUP));
-    // Keys that come before SDL knows which window has the focus go to the program's window.
-    EXPECT_EQ(key(SDL_KEYUP, SDL_SCANCODE_F, KMOD_NONE, 0).wParam, WPARAM{'F'});
+    run("setxkbmap -layout us");
+    if (run("xset q | grep -q 'Num Lock: *on'")) {
+        run("xdotool key Num_Lock");
+    }
 }
 
-TEST_F(Platform, MouseMessagesCarrySignedClientPointsButtonsAndTheWheel) {
+// Windows sends the system-key messages for keys pressed or released while Alt is held without
+// Ctrl (AltGr is both), for Alt's own release only when no other system key came in between, for
+// Ctrl's release while Alt is held, and for F10. (Wine's messages are the same.)
+TEST_F(Platform, SystemKeysComeWithAltWithoutCtrlAndF10) {
+    const UINT down = WM_KEYDOWN, up = WM_KEYUP, sysDown = WM_SYSKEYDOWN, sysUp = WM_SYSKEYUP;
     const struct {
-        Uint32 type;
-        Uint32 detail; // the buttons held, the button, or the wheel's direction
-        int x, y;
-        Uint16 mod;
+        const char *layout;
+        const char *keys;
+        Keys messages;
+    } cases[] = {
+        {"us",
+         "keydown shift key b keyup shift",
+         {{down, VK_SHIFT}, {down, 'B'}, {up, 'B'}, {up, VK_SHIFT}}},
+        {"us", "key alt", {{sysDown, VK_MENU}, {sysUp, VK_MENU}}},
+        {"us",
+         "keydown alt key b keyup alt",
+         {{sysDown, VK_MENU}, {sysDown, 'B'}, {sysUp, 'B'}, {up, VK_MENU}}},
+        {"us",
+         "keydown ctrl keydown alt key b keyup alt keyup ctrl",
+         {{down, VK_CONTROL},
+          {down, VK_MENU},
+          {down, 'B'},
+          {up, 'B'},
+          {up, VK_MENU},
+          {up, VK_CONTROL}}},
+        {"us",
+         "keydown alt keydown ctrl keyup ctrl keyup alt",
+         {{sysDown, VK_MENU}, {down, VK_CONTROL}, {sysUp, VK_CONTROL}, {up, VK_MENU}}},
+        {"us",
+         "keydown ctrl key F10 keyup ctrl",
+         {{down, VK_CONTROL}, {sysDown, VK_F10}, {sysUp, VK_F10}, {up, VK_CONTROL}}},
+        {"fr",
+         "keydown ISO_Level3_Shift key b keyup ISO_Level3_Shift",
+         {{down, VK_MENU}, {down, 'B'}, {up, 'B'}, {up, VK_MENU}}},
+    };
+    activate();
+    for (const auto &keyCase : cases) {
+        ASSERT_TRUE(run(std::string("setxkbmap -layout ") + keyCase.layout));
+        received.clear();
+        ASSERT_TRUE(run(std::string("xdotool ") + keyCase.keys));
+        Keys messages;
+        pumpUntil([&] {
+            messages = keyMessages();
+            return messages.size() >= keyCase.messages.size();
+        });
+        EXPECT_EQ(messages, keyCase.messages) << keyCase.keys;
+    }
+    run("setxkbmap -layout us");
+}
+
+// On Windows a key's release goes to the window that has the focus when it happens: keys held
+// while the focus leaves give no release here, and a modifier pressed elsewhere gives its release
+// here but no press.
+TEST_F(Platform, KeysAreReleasedWhereTheFocusIs) {
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window other =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 900, 700, 200, 100, 0, 0, 0);
+    XStoreName(display, other, "Other window");
+    XMapWindow(display, other);
+    XSync(display, False);
+    activate();
+    received.clear();
+    ASSERT_TRUE(run("xdotool keydown f keydown Escape"));
+    ASSERT_TRUE(run("xdotool windowactivate --sync " + std::to_string(other)));
+    ASSERT_TRUE(pumpUntil([&] { return SDL_GetKeyboardFocus() == nullptr; }));
+    ASSERT_TRUE(run("xdotool keyup f keyup Escape keydown ctrl"));
+    activate();
+    ASSERT_TRUE(run("xdotool keyup ctrl key g"));
+    Keys keys;
+    ASSERT_TRUE(pumpUntil([&] {
+        keys = keyMessages();
+        return !keys.empty() && keys.back() == std::make_pair(UINT{WM_KEYUP}, WPARAM{'G'});
+    }));
+    EXPECT_EQ(keys, (Keys{{WM_KEYDOWN, 'F'},
+                          {WM_KEYDOWN, VK_ESCAPE},
+                          {WM_KEYUP, VK_CONTROL},
+                          {WM_KEYDOWN, 'G'},
+                          {WM_KEYUP, 'G'}}));
+    XCloseDisplay(display);
+}
+
+// Runs of xdotool and the pointer messages they bring, in order, with the buttons and modifiers
+// of each one's own moment. The program never captures the mouse: what happens outside the client
+// area brings nothing, a drag included. (Within one run the X server may take a button before a
+// move sent ahead of it, so a drag takes a run per step.)
+TEST_F(Platform, PointerMessagesCarryTheirMomentAndStayInTheClientArea) {
+    const int outsideX = 900, outsideY = 100; // right of the window
+    struct Expected {
         UINT message;
         WPARAM wParam;
-    } inputs[] = {
-        {SDL_MOUSEMOTION, SDL_BUTTON_LMASK | SDL_BUTTON_RMASK, -3, 599, KMOD_LCTRL, WM_MOUSEMOVE,
-         MK_LBUTTON | MK_RBUTTON | MK_CONTROL},
-        {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, -7, 5, 0, WM_RBUTTONDOWN, MK_RBUTTON},
-        {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 8, -9, KMOD_RCTRL, WM_LBUTTONDOWN,
-         MK_LBUTTON | MK_RBUTTON | MK_CONTROL},
-        {SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 8, 9, 0, WM_RBUTTONUP, MK_LBUTTON},
-        {SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 8, 9, 0, WM_LBUTTONUP, 0},
-        // One notch is 120, in the high word.
-        {SDL_MOUSEWHEEL, SDL_MOUSEWHEEL_NORMAL, 0, 1, 0, WM_MOUSEWHEEL, MAKEWPARAM(0, 120)},
-        {SDL_MOUSEWHEEL, SDL_MOUSEWHEEL_NORMAL, 0, -2, 0, WM_MOUSEWHEEL, MAKEWPARAM(0, -240)},
-        {SDL_MOUSEWHEEL, SDL_MOUSEWHEEL_FLIPPED, 0, 1, 0, WM_MOUSEWHEEL, MAKEWPARAM(0, -120)},
+        int x, y;
     };
-    for (const auto &input : inputs) {
-        SDL_Event event = {};
-        if (input.type == SDL_MOUSEMOTION) {
-            event.motion = SDL_MouseMotionEvent{
-                input.type, 0, window->sdlId, 0, input.detail, input.x, input.y, 0, 0};
-        } else if (input.type == SDL_MOUSEWHEEL) {
-            event.wheel.type = input.type;
-            event.wheel.windowID = window->sdlId;
-            event.wheel.y = input.y;
-            event.wheel.direction = input.detail;
-        } else {
-            event.button.type = input.type;
-            event.button.windowID = window->sdlId;
-            event.button.button = static_cast<Uint8>(input.detail);
-            event.button.x = input.x;
-            event.button.y = input.y;
+    const struct {
+        std::vector<std::string> runs;
+        std::vector<Expected> messages;
+    } cases[] = {
+        {{pointerTo(100, 50)}, {{WM_MOUSEMOVE, 0, 100, 50}}},
+        {{"keydown ctrl mousedown 3", pointerTo(120, 60), "mousedown 1"},
+         {{WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, 100, 50},
+          {WM_MOUSEMOVE, MK_RBUTTON | MK_CONTROL, 120, 60},
+          {WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, 120, 60}}},
+        {{"keyup ctrl mouseup 3", "mouseup 1"},
+         {{WM_RBUTTONUP, MK_LBUTTON, 120, 60}, {WM_LBUTTONUP, 0, 120, 60}}},
+        // Modifiers pressed and released between moves queued together.
+        {{pointerTo(130, 70) + "keydown shift" + pointerTo(140, 80) + "keydown ctrl keyup shift" +
+          pointerTo(150, 90) + "keyup ctrl" + pointerTo(160, 100)},
+         {{WM_MOUSEMOVE, 0, 130, 70},
+          {WM_MOUSEMOVE, MK_SHIFT, 140, 80},
+          {WM_MOUSEMOVE, MK_CONTROL, 150, 90},
+          {WM_MOUSEMOVE, 0, 160, 100}}},
+        // One notch is 120, in the high word.
+        {{"click 4 keydown shift click 5 keyup shift"},
+         {{WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 160, 100},
+          {WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -120), 160, 100}}},
+        // A drag that leaves the client area and comes back, and one that ends outside it.
+        {{"mousedown 1", pointerTo(outsideX, outsideY), pointerTo(200, 110), "mouseup 1"},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, 160, 100},
+          {WM_MOUSEMOVE, MK_LBUTTON, 200, 110},
+          {WM_LBUTTONUP, 0, 200, 110}}},
+        {{"mousedown 1", pointerTo(outsideX, outsideY), "mouseup 1", pointerTo(210, 120)},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, 200, 110}, {WM_MOUSEMOVE, 0, 210, 120}}},
+    };
+    using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
+    int left = 0, top = 0;
+    SDL_GetWindowPosition(window->sdl, &left, &top);
+    for (const auto &pointerCase : cases) {
+        Messages expected;
+        for (const Expected &message : pointerCase.messages) {
+            // The wheel's point is on the screen.
+            const bool screen = message.message == WM_MOUSEWHEEL;
+            expected.emplace_back(message.message, message.wParam,
+                                  screen ? MAKELPARAM(left + message.x, top + message.y)
+                                         : MAKELPARAM(message.x, message.y));
         }
-        const MSG message = take(&event, WM_MOUSEMOVE, WM_MOUSEWHEEL, input.mod);
-        EXPECT_EQ(message.message, input.message);
-        EXPECT_EQ(message.wParam, input.wParam) << input.message;
-        // The wheel's message carries the pointer's place on the screen, the others the client
-        // point as two signed 16-bit halves.
-        const bool wheel = input.type == SDL_MOUSEWHEEL;
-        EXPECT_EQ(message.lParam, wheel ? MAKELPARAM(1270, 1010) : MAKELPARAM(input.x, input.y));
+        received.clear();
+        std::string what;
+        for (const std::string &step : pointerCase.runs) {
+            what += step + ";";
+            ASSERT_TRUE(run("xdotool " + step));
+            pumpFor(100);
+        }
+        // The pointer crossing into the window brings a move to where it is already.
+        Messages messages;
+        const auto collect = [&] {
+            messages.clear();
+            for (const MSG &message : received) {
+                const auto entry = std::make_tuple(message.message, message.wParam, message.lParam);
+                if (message.message >= WM_MOUSEMOVE && message.message <= WM_MOUSEWHEEL &&
+                    (messages.empty() || messages.back() != entry)) {
+                    messages.push_back(entry);
+                }
+            }
+            return messages.size() >= expected.size();
+        };
+        pumpUntil(collect);
+        pumpFor(100);
+        collect();
+        EXPECT_EQ(messages, expected) << what;
     }
 }
 
@@ -167,36 +364,62 @@ TEST_F(Platform, CloseRequestsAndSignalsBecomeOneCloseMessageEach) {
     event.window.type = SDL_WINDOWEVENT;
     event.window.event = SDL_WINDOWEVENT_CLOSE;
     event.window.windowID = window->sdlId;
-    take(&event, WM_CLOSE, WM_CLOSE);
+    SDL_PushEvent(&event);
+    take(WM_CLOSE, WM_CLOSE);
     platform::installCloseSignals();
     for (int signal : {SIGTERM, SIGINT}) {
         std::raise(signal);
-        take(nullptr, WM_CLOSE, WM_CLOSE);
+        take(WM_CLOSE, WM_CLOSE);
         MSG message;
         EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << signal;
     }
 }
 
-// Xvfb offers one mode: the nearest to any request is the screen's own, and the window becomes
-// full screen at it; the desktop mode undoes it. The cursor shows while its count is not negative.
-TEST_F(Platform, FullScreenTakesTheNearestModeAndTheCursorCounts) {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-    EXPECT_EQ(std::make_pair(mode.dmPelsWidth, mode.dmPelsHeight),
+// Xvfb offers one mode, its own 1280 x 1024 at 32 bits: a request for anything else is refused
+// and changes nothing; the offered mode makes the window full screen, and the desktop mode undoes
+// it. The cursor shows while its count is not negative.
+TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
+    DEVMODEA current = {};
+    current.dmSize = sizeof current;
+    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current));
+    EXPECT_EQ(std::make_pair(current.dmPelsWidth, current.dmPelsHeight),
               std::make_pair(DWORD{1280}, DWORD{1024}));
-    EXPECT_EQ(mode.dmBitsPerPel, 32u);
-    for (DWORD width : {800u, 40000u}) {
-        mode.dmPelsWidth = width;
-        mode.dmPelsHeight = width * 3 / 4;
-        EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
-        EXPECT_NE(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u) << width;
+    EXPECT_EQ(current.dmBitsPerPel, 32u);
+    const struct {
+        DWORD width, height, bits, frequency, flags;
+        LONG result;
+        bool fullScreen;
+    } cases[] = {
+        {800, 600, 32, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_BADMODE, false},
+        {800, 600, 32, current.dmDisplayFrequency, CDS_TEST, DISP_CHANGE_BADMODE, false},
+        {1280, 1024, 16, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_BADMODE, false},
+        {1280, 1024, 32, current.dmDisplayFrequency + 7, CDS_FULLSCREEN, DISP_CHANGE_BADMODE,
+         false},
+        {1280, 1024, 32, current.dmDisplayFrequency, CDS_TEST, DISP_CHANGE_SUCCESSFUL, false},
+        {1280, 1024, 32, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_SUCCESSFUL, true},
+        // Refused while full screen: it stays so.
+        {800, 600, 32, current.dmDisplayFrequency, CDS_FULLSCREEN, DISP_CHANGE_BADMODE, true},
+    };
+    for (const auto &modeCase : cases) {
+        DEVMODEA mode = current;
+        mode.dmPelsWidth = modeCase.width;
+        mode.dmPelsHeight = modeCase.height;
+        mode.dmBitsPerPel = modeCase.bits;
+        mode.dmDisplayFrequency = modeCase.frequency;
+        EXPECT_EQ(ChangeDisplaySettingsA(&mode, modeCase.flags), modeCase.result)
+            << modeCase.width << " " << modeCase.bits << " " << modeCase.frequency;
+        EXPECT_EQ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0,
+                  modeCase.fullScreen)
+            << modeCase.width;
         SDL_DisplayMode shown = {};
-        SDL_GetWindowDisplayMode(window->sdl, &shown);
-        EXPECT_EQ(std::make_pair(shown.w, shown.h), std::make_pair(1280, 1024)) << width;
-        EXPECT_EQ(ChangeDisplaySettingsA(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
-        EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u) << width;
+        SDL_GetCurrentDisplayMode(0, &shown);
+        EXPECT_EQ(std::make_pair(shown.w, shown.h), std::make_pair(1280, 1024));
     }
+    DEVMODEA cleared = {};
+    cleared.dmSize = sizeof cleared;
+    EXPECT_EQ(ChangeDisplaySettingsA(&cleared, 0), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+
     EXPECT_EQ(ShowCursor(FALSE), -1);
     EXPECT_EQ(ShowCursor(FALSE), -2);
     EXPECT_EQ(ShowCursor(TRUE), -1);
