@@ -252,19 +252,25 @@ BOOL DeleteObject(HGDIOBJ ho) {
 // whole pixels. Needs a current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
     HDC__ *dc = platform::findDc(hdc);
-    const GdiObject *font = dc != nullptr ? findObject(dc->font) : nullptr;
-    if (font == nullptr || font->kind != GdiKind::font || first > 0xFF || count > 0x100 - first ||
-        SDL_GL_GetCurrentContext() == nullptr) {
+    if (dc == nullptr || SDL_GL_GetCurrentContext() == nullptr) {
         return FALSE;
+    }
+    return platform::compileGlyphLists(dc->font, first, count, listBase) ? TRUE : FALSE;
+}
+
+bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, DWORD listBase) {
+    const GdiObject *font = findObject(fontObject);
+    if (font == nullptr || font->kind != GdiKind::font || first > 0xFF || count > 0x100 - first) {
+        return false;
     }
     FT_Face face = openFace(font->font);
     if (face == nullptr) {
-        return FALSE;
+        return false;
     }
     if (!setSize(face, font->font) &&
         (face->num_fixed_sizes == 0 || FT_Select_Size(face, 0) != 0)) {
         FT_Done_Face(face);
-        return FALSE;
+        return false;
     }
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
@@ -279,5 +285,5 @@ BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
     }
     glPopClientAttrib();
     FT_Done_Face(face);
-    return TRUE;
+    return true;
 }

@@ -56,6 +56,10 @@ void dropMessagesFor(HWND__ *window);
 // SIGINT and SIGTERM post WM_CLOSE to every window instead of ending the process.
 void installCloseSignals();
 
+// The glyph lists of wglUseFontBitmapsA for a font object, compiled into whatever OpenGL context
+// is current (the headless tools have no device context). False for a handle that is no font.
+bool compileGlyphLists(HGDIOBJ font, DWORD first, DWORD count, DWORD listBase);
+
 // The Windows virtual-key code of a key, or 0 for keys that have none here.
 UINT virtualKeyFromScancode(SDL_Scancode scancode);
 
