@@ -103,12 +103,29 @@ FT_ULong unicodeFromAnsi(DWORD character) {
 
 FT_Library freeType = nullptr;
 
+// Reads fontconfig's configuration and font list while the window is being made; see
+// prepareFonts.
+SDL_Thread *fontPreparation = nullptr;
+bool fontsPrepared = false;
+
+int prepareFontconfig(void *) {
+    return FcInit() ? 1 : 0;
+}
+
+void finishFontPreparation() {
+    if (fontPreparation != nullptr) {
+        SDL_WaitThread(fontPreparation, nullptr);
+        fontPreparation = nullptr;
+    }
+}
+
 // The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
 FT_Face openFace(const LogicalFont &font) {
     if (freeType == nullptr && FT_Init_FreeType(&freeType) != 0) {
         freeType = nullptr;
         return nullptr;
     }
+    finishFontPreparation();
     if (!FcInit()) {
         return nullptr;
     }
@@ -194,6 +211,17 @@ void compileGlyph(FT_Face face, DWORD character, GLuint list, std::vector<GLubyt
 }
 
 } // namespace
+
+void platform::prepareFonts() {
+    if (!fontsPrepared) {
+        fontsPrepared = true;
+        fontPreparation = SDL_CreateThread(prepareFontconfig, "fontconfig", nullptr);
+    }
+}
+
+void platform::finishFonts() {
+    finishFontPreparation();
+}
 
 HGDIOBJ GetStockObject(int i) {
     if (i < 0 || i >= stockCount || !stockObjects[i].inUse) {

@@ -56,6 +56,12 @@ void dropMessagesFor(HWND__ *window);
 // SIGINT and SIGTERM post WM_CLOSE to every window instead of ending the process.
 void installCloseSignals();
 
+// Starts reading fontconfig's configuration and font list on a thread of its own, once a run;
+// it takes longer than anything else the glyph lists need and nothing else waits for it.
+// wglUseFontBitmapsA waits for it to end, finishFonts too.
+void prepareFonts();
+void finishFonts();
+
 // The glyph lists of wglUseFontBitmapsA for a font object, compiled into whatever OpenGL context
 // is current (the headless tools have no device context). False for a handle that is no font.
 bool compileGlyphLists(HGDIOBJ font, DWORD first, DWORD count, DWORD listBase);
