@@ -12,6 +12,7 @@
 //                 the first drawn frame, and frames per second in the window
 //   allocations   heap allocations per frame, the program's own and the libraries'
 // The builds measure needs an X display with a window manager (tests/support/with-display).
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <valgrind/callgrind.h>
@@ -274,6 +275,61 @@ Start watchStart(const std::string &command) {
     return start;
 }
 
+// The total of a finished callgrind dump (its last line), 0 while it is missing or unfinished.
+unsigned long long dumpTotal(const std::string &path) {
+    FILE *file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return 0;
+    }
+    unsigned long long total = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        std::sscanf(line, "totals: %llu", &total);
+    }
+    std::fclose(file);
+    return total;
+}
+
+// Instructions that the program's main thread runs from the process start to the end of its first
+// buffer swap, counted by callgrind: unlike the time to the first frame, they stay the same
+// whatever else the machine does. The run before the counted one fills Mesa's shader cache for
+// the processor valgrind presents. 0 when valgrind is missing or the run fails.
+unsigned long long startInstructions(const std::string &program) {
+    if (std::system("valgrind --version >/dev/null 2>&1") != 0) {
+        return 0;
+    }
+    const std::string out = temporaryFile("nimbrost-start");
+    if (out.empty()) {
+        return 0;
+    }
+    unsigned long long instructions = 0;
+    for (int run = 0; run < 2; ++run) {
+        const std::string firstSwap = out + ".1-01"; // the first dump of the main thread
+        std::remove(firstSwap.c_str());
+        const std::string outFile = "--callgrind-out-file=" + out;
+        const pid_t child = fork();
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            execlp("valgrind", "valgrind", "--tool=callgrind", "--separate-threads=yes",
+                   "--dump-after=SDL_GL_SwapWindow", outFile.c_str(), program.c_str(), "-win",
+                   static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        instructions = 0;
+        for (int wait = 0; wait < 1800 && child > 0 && instructions == 0; ++wait) {
+            usleep(100000);
+            instructions = dumpTotal(firstSwap);
+        }
+        if (child > 0) {
+            kill(child, SIGTERM);
+            waitpid(child, nullptr, 0);
+        }
+    }
+    std::system(("rm -f " + out + "*").c_str());
+    return instructions;
+}
+
 // The Linux build and the Windows build under Wine, one after the other in the same run: each
 // started 5 times in an 800x600 window, its first frame and its frame rate watched from the X
 // server.
@@ -310,6 +366,12 @@ void measureBuilds(const char *self) {
         }
         std::printf("%-22s %16.0f %8s %20.0f\n", build.name, median(firstFrames),
                     ("< " + std::to_string(static_cast<int>(build.target))).c_str(), median(rates));
+    }
+    const unsigned long long instructions = startInstructions(folder + "nimbrost");
+    if (instructions > 0) {
+        std::printf("  Linux: %.1f million instructions on the main thread from the process start "
+                    "to the end of the first swap (callgrind)\n",
+                    static_cast<double>(instructions) / 1e6);
     }
     std::printf("\n");
 }

@@ -62,24 +62,34 @@ double blockFrameTime(nimbrost::EffectFn effect, bool overlay, int frames) {
 }
 
 // Rounds of one block of the subject and one of the reference, which of them goes first
-// alternating from round to round, so that a drift in the machine's speed cancels in pairs.
+// alternating from round to round, so that a drift in the machine's speed cancels in pairs. When
+// the ratios spread wide (other work disturbed the blocks), more rounds are drawn, up to three
+// times the plan's, so that the median still holds.
 Ratio measureRatio(const RatioPlan &plan, nimbrost::EffectFn subject, bool overlay,
                    nimbrost::EffectFn reference) {
     std::vector<double> ratios, subjectFps, referenceFps;
-    for (int round = 0; round < plan.warmUpRounds + plan.rounds; ++round) {
-        double subjectTime = 0, referenceTime = 0;
-        if (round % 2 == 0) {
-            subjectTime = blockFrameTime(subject, overlay, plan.blockFrames);
-            referenceTime = blockFrameTime(reference, false, plan.blockFrames);
-        } else {
-            referenceTime = blockFrameTime(reference, false, plan.blockFrames);
-            subjectTime = blockFrameTime(subject, overlay, plan.blockFrames);
+    int round = 0;
+    const auto drawRounds = [&](int count) {
+        for (int last = round + count; round < last; ++round) {
+            double subjectTime = 0, referenceTime = 0;
+            if (round % 2 == 0) {
+                subjectTime = blockFrameTime(subject, overlay, plan.blockFrames);
+                referenceTime = blockFrameTime(reference, false, plan.blockFrames);
+            } else {
+                referenceTime = blockFrameTime(reference, false, plan.blockFrames);
+                subjectTime = blockFrameTime(subject, overlay, plan.blockFrames);
+            }
+            if (round >= plan.warmUpRounds) {
+                ratios.push_back(referenceTime / subjectTime);
+                subjectFps.push_back(1 / subjectTime);
+                referenceFps.push_back(1 / referenceTime);
+            }
         }
-        if (round >= plan.warmUpRounds) {
-            ratios.push_back(referenceTime / subjectTime);
-            subjectFps.push_back(1 / subjectTime);
-            referenceFps.push_back(1 / referenceTime);
-        }
+    };
+    drawRounds(plan.warmUpRounds + plan.rounds);
+    while (quantile(ratios, 0.75) - quantile(ratios, 0.25) > plan.wideSpread &&
+           static_cast<int>(ratios.size()) < 3 * plan.rounds) {
+        drawRounds(plan.rounds / 2);
     }
     Ratio ratio;
     ratio.median = quantile(ratios, 0.5);
@@ -126,12 +136,14 @@ void drawFrames(int frames) {
 }
 
 std::vector<Ratio> measureRatios(const RatioPlan &plan) {
-    std::printf("Frame-rate ratios, headless (%s): blocks of %d frames alternating with blocks of "
-                "the reference frame, %d rounds after %d of warm-up; a block counts its median "
-                "frame; per cell the median ratio of the rounds [interquartile range] and the "
-                "subject's frames per second\n",
-                reinterpret_cast<const char *>(glGetString(GL_RENDERER)), plan.blockFrames,
-                plan.rounds, plan.warmUpRounds);
+    std::printf(
+        "Frame-rate ratios, headless (%s): blocks of %d frames alternating with blocks of "
+        "the reference frame, %d rounds after %d of warm-up (up to %d where the ratios spread "
+        "wider than %.2f); a block counts its median "
+        "frame; per cell the median ratio of the rounds [interquartile range] and the "
+        "subject's frames per second\n",
+        reinterpret_cast<const char *>(glGetString(GL_RENDERER)), plan.blockFrames, plan.rounds,
+        plan.warmUpRounds, 3 * plan.rounds, plan.wideSpread);
     std::printf("%-26s", "");
     for (const Column &column : columns) {
         std::printf(" %-25s", column.name);

@@ -25,9 +25,10 @@ struct Ratio {
 };
 
 struct RatioPlan {
-    int blockFrames = 20; // frames in each block
-    int warmUpRounds = 3; // rounds drawn before any is counted
-    int rounds = 20;      // rounds counted
+    int blockFrames = 20;     // frames in each block
+    int warmUpRounds = 3;     // rounds drawn before any is counted
+    int rounds = 20;          // rounds counted
+    double wideSpread = 0.08; // an interquartile range above this calls for more rounds
 };
 
 // Measures every ratio of the table in the current headless context and prints the table as it
