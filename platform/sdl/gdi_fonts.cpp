@@ -112,20 +112,13 @@ int prepareFontconfig(void *) {
     return FcInit() ? 1 : 0;
 }
 
-void finishFontPreparation() {
-    if (fontPreparation != nullptr) {
-        SDL_WaitThread(fontPreparation, nullptr);
-        fontPreparation = nullptr;
-    }
-}
-
 // The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
 FT_Face openFace(const LogicalFont &font) {
     if (freeType == nullptr && FT_Init_FreeType(&freeType) != 0) {
         freeType = nullptr;
         return nullptr;
     }
-    finishFontPreparation();
+    platform::finishFonts();
     if (!FcInit()) {
         return nullptr;
     }
@@ -220,7 +213,10 @@ void platform::prepareFonts() {
 }
 
 void platform::finishFonts() {
-    finishFontPreparation();
+    if (fontPreparation != nullptr) {
+        SDL_WaitThread(fontPreparation, nullptr);
+        fontPreparation = nullptr;
+    }
 }
 
 HGDIOBJ GetStockObject(int i) {
