@@ -3,7 +3,6 @@
 // small turn about z that stays for the panel's later tiles, so the ten fan out, and then takes
 // its own turn and offset from the tile clock. Colours are fixed ramps over the loop values.
 #include <cmath>
-#include <ctime>
 
 #include "effects/effects.h"
 #include "scene/scene.h"
@@ -34,7 +33,7 @@ static void drawMosaicTile(double u, double v, double w) {
 void drawBrokenMosaic() {
     SceneState &s = scene;
     if (s.mosaicClock == 0.0) {
-        srand(static_cast<unsigned int>(std::time(nullptr)));
+        srand(static_cast<unsigned int>(calendarTime()));
         s.mosaicClock = rand() * randomScale;
         s.mosaicSpinClock = rand() * randomScale;
     }

@@ -3,7 +3,6 @@
 // The angle grows or shrinks from rectangle to rectangle within a frame, fanning the stacks out
 // along a spiral, and is put back at the end of the frame. No square field, no outline.
 #include <cmath>
-#include <ctime>
 
 #include "effects/effects.h"
 #include "scene/scene.h"
@@ -45,7 +44,7 @@ static void drawPolaroid(double p, double q, double u, int k, double angleStep) 
 void drawDancingPolaroids() {
     SceneState &s = scene;
     if (s.polaroidClock == 0.0) {
-        srand(static_cast<unsigned int>(std::time(nullptr)));
+        srand(static_cast<unsigned int>(calendarTime()));
         s.polaroidClock = static_cast<double>(rand() % 1000);
     }
 

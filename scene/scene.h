@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 #include "platform/win32.h"
 
@@ -16,6 +17,9 @@ struct EffectEntry {
     char key;         // hot-key character, '1' to '8'
     const char *name; // display name, marks included
 };
+
+// Reads the calendar clock: seconds since 1970.
+typedef std::time_t (*CalendarClock)();
 
 // Eight effect rows, then one all-zero row. Walk it to the first null `draw`.
 extern const EffectEntry effectRegistry[];
@@ -68,6 +72,7 @@ struct SceneState {
     double anchorY = 0.0;
     double anchorZ = 0.0;
     std::uint32_t randomState = 1;
+    CalendarClock calendarClock = nullptr; // null: the system's calendar clock
 
     // Square roots
     std::int32_t rootsFirstRun = 1;
@@ -125,6 +130,9 @@ double pulseWave(double t, std::uint32_t period, std::uint32_t phase, double lo,
 // The program's own random generator: a 32-bit LCG with outputs 0 to 32767.
 int rand();
 void srand(unsigned int seed);
+
+// The calendar time in seconds that the effects seed from: `calendarClock`, else the system's.
+std::time_t calendarTime();
 
 // Adds a value to the note message, truncated toward zero, wrapping modulo 2^32.
 void addToNoteMessage(double value);

@@ -24,9 +24,7 @@ void choosePixelFormat(HDC deviceContext) {
 }
 
 void makeFontLists(HDC deviceContext) {
-    HFONT font = CreateFontA(16, 8, 0, 0, FW_LIGHT, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             "Verdana");
+    HFONT font = createGlyphFont();
     HGDIOBJ previous = SelectObject(deviceContext, font);
     scene.fontListBase = glGenLists(glyphCount);
     wglUseFontBitmapsA(deviceContext, 32, glyphCount, scene.fontListBase);
@@ -37,6 +35,12 @@ void makeFontLists(HDC deviceContext) {
 }
 
 } // namespace
+
+HFONT createGlyphFont() {
+    return CreateFontA(16, 8, 0, 0, FW_LIGHT, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       "Verdana");
+}
 
 void initOpenGL(HWND window, HDC *deviceContext, HGLRC *renderingContext) {
     *deviceContext = GetDC(window);

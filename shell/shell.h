@@ -16,6 +16,8 @@ extern const char windowClassName[];
 // chooses the first effect, enters full screen unless windowed, and makes the glyph lists of the
 // characters 32 to 127 starting at `fontListBase`.
 void initOpenGL(HWND window, HDC *deviceContext, HGLRC *renderingContext);
+// The font of the glyph lists: GDI's closest match to 16-pixel light Verdana.
+HFONT createGlyphFont();
 // Leaves full screen and releases, in reverse, what initOpenGL made (null handles are skipped).
 void shutdownOpenGL(HWND window, HDC deviceContext, HGLRC renderingContext);
 

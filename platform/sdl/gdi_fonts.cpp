@@ -103,12 +103,22 @@ FT_ULong unicodeFromAnsi(DWORD character) {
 
 FT_Library freeType = nullptr;
 
+// Reads fontconfig's configuration and font list while the window is being made; see
+// prepareFonts.
+SDL_Thread *fontPreparation = nullptr;
+bool fontsPrepared = false;
+
+int prepareFontconfig(void *) {
+    return FcInit() ? 1 : 0;
+}
+
 // The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
 FT_Face openFace(const LogicalFont &font) {
     if (freeType == nullptr && FT_Init_FreeType(&freeType) != 0) {
         freeType = nullptr;
         return nullptr;
     }
+    platform::finishFonts();
     if (!FcInit()) {
         return nullptr;
     }
@@ -195,6 +205,20 @@ void compileGlyph(FT_Face face, DWORD character, GLuint list, std::vector<GLubyt
 
 } // namespace
 
+void platform::prepareFonts() {
+    if (!fontsPrepared) {
+        fontsPrepared = true;
+        fontPreparation = SDL_CreateThread(prepareFontconfig, "fontconfig", nullptr);
+    }
+}
+
+void platform::finishFonts() {
+    if (fontPreparation != nullptr) {
+        SDL_WaitThread(fontPreparation, nullptr);
+        fontPreparation = nullptr;
+    }
+}
+
 HGDIOBJ GetStockObject(int i) {
     if (i < 0 || i >= stockCount || !stockObjects[i].inUse) {
         return nullptr;
@@ -252,19 +276,25 @@ BOOL DeleteObject(HGDIOBJ ho) {
 // whole pixels. Needs a current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
     HDC__ *dc = platform::findDc(hdc);
-    const GdiObject *font = dc != nullptr ? findObject(dc->font) : nullptr;
-    if (font == nullptr || font->kind != GdiKind::font || first > 0xFF || count > 0x100 - first ||
-        SDL_GL_GetCurrentContext() == nullptr) {
+    if (dc == nullptr || SDL_GL_GetCurrentContext() == nullptr) {
         return FALSE;
+    }
+    return platform::compileGlyphLists(dc->font, first, count, listBase) ? TRUE : FALSE;
+}
+
+bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, DWORD listBase) {
+    const GdiObject *font = findObject(fontObject);
+    if (font == nullptr || font->kind != GdiKind::font || first > 0xFF || count > 0x100 - first) {
+        return false;
     }
     FT_Face face = openFace(font->font);
     if (face == nullptr) {
-        return FALSE;
+        return false;
     }
     if (!setSize(face, font->font) &&
         (face->num_fixed_sizes == 0 || FT_Select_Size(face, 0) != 0)) {
         FT_Done_Face(face);
-        return FALSE;
+        return false;
     }
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
@@ -279,5 +309,5 @@ BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
     }
     glPopClientAttrib();
     FT_Done_Face(face);
-    return TRUE;
+    return true;
 }

@@ -62,6 +62,16 @@ void requestClose();
 // Whether SIGINT or SIGTERM has come since the program started.
 bool closeSignalReceived();
 
+// Starts reading fontconfig's configuration and font list on a thread of its own, once a run;
+// it takes longer than anything else the glyph lists need and nothing else waits for it.
+// wglUseFontBitmapsA waits for it to end, finishFonts too.
+void prepareFonts();
+void finishFonts();
+
+// The glyph lists of wglUseFontBitmapsA for a font object, compiled into whatever OpenGL context
+// is current (the headless tools have no device context). False for a handle that is no font.
+bool compileGlyphLists(HGDIOBJ font, DWORD first, DWORD count, DWORD listBase);
+
 // The Windows virtual-key code of a key under the active layout, or 0 for keys that have none
 // here. With `keypadDigits` the keypad gives its digits, else its navigation codes.
 UINT virtualKey(SDL_Scancode scancode, SDL_Keycode symbol, bool keypadDigits);

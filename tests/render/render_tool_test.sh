@@ -38,6 +38,9 @@ refused --out "$work/a.jpg"
 refused --out folder.png
 refused --every 0 --out "$work/a.png"
 refused --every 5 --frames 2 --out "$work/a.png"
+refused --calendar -1 --out "$work/a.png"
+refused --calendar 4294967296 --out "$work/a.png"
+refused --calendar 12e5 --out "$work/a.png"
 refused --effect
 refused --bogus 1
 
@@ -56,6 +59,20 @@ rm -f "$work"/*
 "$render" --effect 2 --frames 5 --every 2 --size 64x48 --out "$work/f.png" >/dev/null
 listed=$(cd "$work" && ls | tr '\n' ' ')
 if [ "$listed" != "f-000002.png f-000004.png " ]; then fail "--every 2 wrote: $listed"; fi
+
+# The effects that seed from the calendar draw the same picture for the same --calendar seconds,
+# and another one for other seconds.
+rm -f "$work"/*
+for effect in 2 8; do
+    for shot in a:1000 b:1000 c:4294967295; do
+        "$render" --effect "$effect" --frames 3 --size 64x48 --calendar "${shot#*:}" \
+            --out "$work/$effect${shot%:*}.png" >/dev/null || fail "effect $effect --calendar failed"
+    done
+    cmp -s "$work/${effect}a.png" "$work/${effect}b.png" ||
+        fail "effect $effect: the same --calendar gave two pictures"
+    ! cmp -s "$work/${effect}a.png" "$work/${effect}c.png" ||
+        fail "effect $effect: other --calendar seconds gave the same picture"
+done
 
 if [ "$failures" -ne 0 ]; then exit 1; fi
 echo "render tool: all checks passed"

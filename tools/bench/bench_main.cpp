@@ -1,14 +1,18 @@
 // nimbrost-bench: what a frame, a key press and a start cost, measured side by side.
 //
-//   nimbrost-bench [--quick] [--only fps|instructions|keys|startup|allocations]
+//   nimbrost-bench [--quick] [--runs N] [--only fps|instructions|keys|builds|allocations]
 //
 // It prints one table per measure:
-//   fps           frames per second of each effect and of an empty frame, headless, interleaved
-//   instructions  the share of a frame's instructions in the program's own code (callgrind)
+//   fps           frame-rate ratios against reference frames, headless, in alternating blocks;
+//                 N complete runs (default 2), each in a process of its own, and how well they
+//                 agree
+//   instructions  where a frame's instructions go (callgrind), with and without the overlay
 //   keys          choosing an effect by its key: the key's handling and the next frame
-//   startup       process start to the first drawn frame, Linux build and Windows build (Wine)
+//   builds        the Linux build and the Windows build (Wine) side by side: process start to
+//                 the first drawn frame, and frames per second in the window
 //   allocations   heap allocations per frame, the program's own and the libraries'
-// The startup measure needs an X display with a window manager (tests/support/with-display).
+// The builds measure needs an X display with a window manager (tests/support/with-display).
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <valgrind/callgrind.h>
@@ -24,52 +28,24 @@
 #include "platform/headless/gl_context.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
+#include "platform/sdl/sdl_platform.h"
 #include "tools/bench/allocation_count.h"
+#include "tools/bench/frame_rates.h"
 #include "tools/bench/instruction_share.h"
 
 using nimbrost::scene;
 
 namespace {
 
-struct Size {
-    int width, height;
-};
-const Size sizes[] = {{800, 600}, {1920, 1080}};
-
 struct Options {
     bool quick = false;
+    int runs = 2;
     std::string only;
 };
-
-double seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-void drawNothing() {}
-
-// Starts the scene at a size with an effect (null: the empty frame), as a key press would.
-void startScene(const Size &size, nimbrost::EffectFn effect, bool trails) {
-    headless::resizeTarget(size.width, size.height);
-    scene.width = size.width;
-    scene.height = size.height;
-    scene.settings.windowed = 1;
-    scene.settings.clearColorBuffer = trails ? 0 : 1;
-    scene.settings.squareBorders = trails ? 1 : 0;
-    scene.currentEffect = effect != nullptr ? effect : drawNothing;
-    nimbrost::resetScene();
-}
-
-void drawFrames(int frames) {
-    for (int i = 0; i < frames; ++i) {
-        nimbrost::drawFrame();
-        glFinish();
-    }
 }
 
 double framesPerSecond(int warmUp, int frames) {
@@ -79,67 +55,87 @@ double framesPerSecond(int warmUp, int frames) {
     return frames / (seconds() - start);
 }
 
+// The calendar time that "Dancing polaroids" and "Broken mosaic" seed from, fixed so that every
+// run draws the same frames.
+std::time_t benchCalendar() {
+    return 1700000000;
+}
+
+// A headless context with the program's glyph lists, for the overlay.
 bool makeContext() {
     const char *error = nullptr;
     if (!headless::createContext(800, 600, &error)) {
         std::fprintf(stderr, "nimbrost-bench: %s\n", error);
         return false;
     }
+    scene.calendarClock = benchCalendar;
+    HFONT font = nimbrost::createGlyphFont();
+    scene.fontListBase = glGenLists(96);
+    platform::compileGlyphLists(font, 32, 96, scene.fontListBase);
+    DeleteObject(font);
     return true;
 }
 
-void measureFrameRates(const Options &options) {
-    const int warmUp = options.quick ? 20 : 100;
-    const int frames = options.quick ? 100 : 500;
-    std::printf("Frames per second, headless (%s), %d frames after %d of warm-up; each effect "
-                "beside an empty frame (clear only) measured just before it\n",
-                reinterpret_cast<const char *>(glGetString(GL_RENDERER)), frames, warmUp);
-    std::printf("%-24s", "");
-    for (bool trails : {false, true}) {
-        for (const Size &size : sizes) {
-            char heading[48];
-            std::snprintf(heading, sizeof heading, "%dx%d%s", size.width, size.height,
-                          trails ? " trails+borders" : "");
-            std::printf(" %25s", heading);
-        }
+RatioPlan ratioPlan(bool quick) {
+    RatioPlan plan;
+    if (quick) {
+        plan.rounds = 10;
     }
-    std::printf("\n");
-    std::vector<double> empty[4];
-    char rows[9][200] = {};
-    for (const nimbrost::EffectEntry *row = nimbrost::effectRegistry; row->draw; ++row) {
-        const int index = static_cast<int>(row - nimbrost::effectRegistry);
-        int length =
-            std::snprintf(rows[index], sizeof rows[index], "%c %-22s", row->key, row->name);
-        int column = 0;
-        for (bool trails : {false, true}) {
-            for (const Size &size : sizes) {
-                startScene(size, nullptr, trails);
-                const double base = framesPerSecond(warmUp, frames);
-                empty[column++].push_back(base);
-                startScene(size, row->draw, trails);
-                const double rate = framesPerSecond(warmUp, frames);
-                length += std::snprintf(rows[index] + length, sizeof rows[index] - length,
-                                        " %12.0f fps %5.2f   ", rate, rate / base);
-            }
-        }
-    }
-    std::printf("%-24s", "empty frame (median)");
-    for (const std::vector<double> &rates : empty) {
-        std::printf(" %16.0f fps       ", median(rates));
-    }
-    std::printf("\n");
-    for (int i = 0; i < 8; ++i) {
-        std::printf("%s\n", rows[i]);
-    }
-    std::printf("\n");
+    return plan;
 }
 
-// One effect's frames under callgrind, instrumented only after the warm-up.
-int profileRun(char key, int frames) {
+// One complete run of the frame-rate ratios, in a process of its own; the ratios go to `path`.
+int ratiosRun(const std::string &path, bool quick) {
     if (!makeContext()) {
         return 1;
     }
-    startScene(sizes[0], nimbrost::findEffect(static_cast<unsigned char>(key)), false);
+    const std::vector<Ratio> ratios = measureRatios(ratioPlan(quick));
+    headless::destroyContext();
+    return writeRatios(path, ratios) ? 0 : 1;
+}
+
+// A new empty file in /tmp whose name starts with `prefix`, or "" when none can be made.
+std::string temporaryFile(const char *prefix) {
+    std::string path = std::string("/tmp/") + prefix + "-XXXXXX";
+    const int descriptor = mkstemp(&path[0]);
+    if (descriptor < 0) {
+        return "";
+    }
+    close(descriptor);
+    return path;
+}
+
+void measureRatioRuns(const Options &options, const char *self) {
+    const std::string path = temporaryFile("nimbrost-ratios");
+    if (path.empty()) {
+        std::printf("Frame-rate ratios skipped: no temporary file\n\n");
+        return;
+    }
+    std::vector<std::vector<Ratio>> runs;
+    for (int run = 1; run <= options.runs; ++run) {
+        std::printf("Run %d of %d. ", run, options.runs);
+        std::fflush(stdout);
+        const std::string command =
+            std::string(self) + " --ratios-run " + path + (options.quick ? " --quick" : "");
+        std::vector<Ratio> ratios;
+        if (std::system(command.c_str()) != 0 || !readRatios(path, ratios)) {
+            std::printf("run %d failed\n", run);
+            continue;
+        }
+        runs.push_back(ratios);
+    }
+    unlink(path.c_str());
+    printAgreement(runs, 0.05);
+}
+
+// One effect's frames under callgrind, instrumented only after the warm-up; with the overlay
+// over each frame when asked.
+int profileRun(char key, int frames, bool overlay) {
+    if (!makeContext()) {
+        return 1;
+    }
+    startScene(800, 600, false, nimbrost::findEffect(static_cast<unsigned char>(key)));
+    scene.settings.showInfo = overlay ? 1 : 0;
     drawFrames(20);
     CALLGRIND_START_INSTRUMENTATION;
     drawFrames(frames);
@@ -147,6 +143,14 @@ int profileRun(char key, int frames) {
     headless::destroyContext();
     return 0;
 }
+
+struct ProfileCase {
+    char key;
+    bool overlay;
+};
+const ProfileCase profileCases[] = {{'1', false}, {'2', false}, {'3', false},
+                                    {'4', false}, {'5', false}, {'6', false},
+                                    {'7', false}, {'8', false}, {'1', true}};
 
 void measureInstructions(const Options &options, const char *self) {
     const int frames = options.quick ? 5 : 20;
@@ -157,22 +161,24 @@ void measureInstructions(const Options &options, const char *self) {
         std::printf("  skipped: valgrind is not installed\n\n");
         return;
     }
-    std::printf("%-24s %14s %9s %9s %9s\n", "", "instructions", "program", "libm", "driver");
-    char path[] = "/tmp/nimbrost-callgrind-XXXXXX";
-    const int descriptor = mkstemp(path);
-    if (descriptor < 0) {
+    std::printf("%-30s %14s %9s %9s %9s\n", "", "instructions", "program", "libm", "driver");
+    const std::string path = temporaryFile("nimbrost-callgrind");
+    if (path.empty()) {
         std::printf("  skipped: no temporary file\n\n");
         return;
     }
-    close(descriptor);
-    for (const nimbrost::EffectEntry *row = nimbrost::effectRegistry; row->draw; ++row) {
+    for (const ProfileCase &c : profileCases) {
+        const nimbrost::EffectEntry &row = nimbrost::effectRegistry[c.key - '1'];
+        char name[64];
+        std::snprintf(name, sizeof name, "%c %s%s", row.key, row.name,
+                      c.overlay ? " + overlay" : "");
         const std::string command = std::string("valgrind --tool=callgrind --instr-atstart=no ") +
                                     "--callgrind-out-file=" + path + " " + self +
-                                    " --profile-run " + row->key + " " + std::to_string(frames) +
-                                    " >/dev/null 2>&1";
+                                    " --profile-run " + c.key + " " + std::to_string(frames) +
+                                    (c.overlay ? " overlay" : "") + " >/dev/null 2>&1";
         std::vector<ObjectInstructions> objects;
         if (std::system(command.c_str()) != 0 || !readInstructionsByObject(path, objects)) {
-            std::printf("%c %-22s  failed\n", row->key, row->name);
+            std::printf("%-30s  failed\n", name);
             continue;
         }
         unsigned long long total = 0, program = 0, mathematics = 0;
@@ -185,11 +191,11 @@ void measureInstructions(const Options &options, const char *self) {
             }
         }
         const double share = 100.0 / static_cast<double>(total > 0 ? total : 1);
-        std::printf("%c %-22s %14llu %8.2f%% %8.2f%% %8.2f%%\n", row->key, row->name,
+        std::printf("%-30s %14llu %8.2f%% %8.2f%% %8.2f%%\n", name,
                     total / static_cast<unsigned long long>(frames), program * share,
                     mathematics * share, (total - program - mathematics) * share);
     }
-    unlink(path);
+    unlink(path.c_str());
     std::printf(
         "  program: scene, effects and frame driver; libm: their sine and cosine; "
         "driver: the GL library, Mesa's llvmpipe and its generated code, the C library\n\n");
@@ -200,7 +206,7 @@ int keysRun(int presses) {
     if (!makeContext()) {
         return 1;
     }
-    startScene(sizes[0], nimbrost::effectRegistry[0].draw, false);
+    startScene(800, 600, false, nimbrost::effectRegistry[0].draw);
     drawFrames(50);
     std::vector<double> plain, handling, total;
     for (int i = 0; i < presses; ++i) {
@@ -248,48 +254,124 @@ void measureKeys(const Options &options, const char *self) {
                 "4 + S: frames per second of effect 4 with sound off and on\n\n");
 }
 
-// Runs a command and returns the first-frame time that nimbrost-frame-watch printed, or -1.
-double firstFrame(const std::string &command) {
+// What nimbrost-frame-watch saw of one start: the first drawn frame and the frame rate after it.
+struct Start {
+    double firstFrameMs = -1;
+    double framesPerSecond = -1;
+};
+
+Start watchStart(const std::string &command) {
+    Start start;
     FILE *output = popen(command.c_str(), "r");
     if (output == nullptr) {
-        return -1;
+        return start;
     }
-    double ms = -1;
     char line[256];
     while (std::fgets(line, sizeof line, output) != nullptr) {
-        std::sscanf(line, "first frame %lf ms", &ms);
+        std::sscanf(line, "first frame %lf ms after the start; %lf frames per second",
+                    &start.firstFrameMs, &start.framesPerSecond);
     }
     pclose(output);
-    return ms;
+    return start;
 }
 
-void measureStartup(const char *self) {
-    std::printf("Start-up: process start to the first drawn frame of -win, median of 5 (ms)\n");
+// The total of a finished callgrind dump (its last line), 0 while it is missing or unfinished.
+unsigned long long dumpTotal(const std::string &path) {
+    FILE *file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return 0;
+    }
+    unsigned long long total = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        std::sscanf(line, "totals: %llu", &total);
+    }
+    std::fclose(file);
+    return total;
+}
+
+// Instructions that the program's main thread runs from the process start to the end of its first
+// buffer swap, counted by callgrind: unlike the time to the first frame, they stay the same
+// whatever else the machine does. The run before the counted one fills Mesa's shader cache for
+// the processor valgrind presents. 0 when valgrind is missing or the run fails.
+unsigned long long startInstructions(const std::string &program) {
+    if (std::system("valgrind --version >/dev/null 2>&1") != 0) {
+        return 0;
+    }
+    const std::string out = temporaryFile("nimbrost-start");
+    if (out.empty()) {
+        return 0;
+    }
+    unsigned long long instructions = 0;
+    for (int run = 0; run < 2; ++run) {
+        const std::string firstSwap = out + ".1-01"; // the first dump of the main thread
+        std::remove(firstSwap.c_str());
+        const std::string outFile = "--callgrind-out-file=" + out;
+        const pid_t child = fork();
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            execlp("valgrind", "valgrind", "--tool=callgrind", "--separate-threads=yes",
+                   "--dump-after=SDL_GL_SwapWindow", outFile.c_str(), program.c_str(), "-win",
+                   static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        instructions = 0;
+        for (int wait = 0; wait < 1800 && child > 0 && instructions == 0; ++wait) {
+            usleep(100000);
+            instructions = dumpTotal(firstSwap);
+        }
+        if (child > 0) {
+            kill(child, SIGTERM);
+            waitpid(child, nullptr, 0);
+        }
+    }
+    std::system(("rm -f " + out + "*").c_str());
+    return instructions;
+}
+
+// The Linux build and the Windows build under Wine, one after the other in the same run: each
+// started 5 times in an 800x600 window, its first frame and its frame rate watched from the X
+// server.
+void measureBuilds(const char *self) {
+    std::printf("The Linux and the Windows build side by side: -win on this X display, effect 1 "
+                "in an 800x600 window, median of 5 starts (the Wine prefix made ready first)\n");
     if (std::getenv("DISPLAY") == nullptr) {
         std::printf("  skipped: no X display (run under tests/support/with-display)\n\n");
         return;
     }
+    std::printf("%-22s %16s %8s %20s\n", "", "first frame (ms)", "target", "frames per second");
     const std::string folder = std::string(self).substr(0, std::string(self).rfind('/') + 1);
-    const std::string watch = folder + "nimbrost-frame-watch --seconds 0.2 -- ";
+    const std::string watch = folder + "nimbrost-frame-watch --seconds 1 -- ";
     struct Build {
         const char *name, *command;
-    } builds[] = {{"Linux", "nimbrost -win"},
-                  {"Windows under Wine", "../windows/Nimbrost.exe -win"}};
+        double target;
+    } builds[] = {{"Linux", "nimbrost -win", 100},
+                  {"Windows under Wine", "../windows/Nimbrost.exe -win", 250}};
     for (const Build &build : builds) {
         const bool wine = std::strstr(build.command, ".exe") != nullptr;
         const std::string program = folder + build.command;
         if (wine && (access((folder + "../windows/Nimbrost.exe").c_str(), R_OK) != 0 ||
                      std::system("wine --version >/dev/null 2>&1") != 0)) {
-            std::printf("  %-20s skipped: no Windows build or no Wine\n", build.name);
+            std::printf("%-22s skipped: no Windows build or no Wine\n", build.name);
             continue;
         }
         const std::string command = watch + (wine ? "wine " : "") + program + " 2>/dev/null";
-        firstFrame(command); // warms the file cache and, under Wine, the prefix
-        std::vector<double> times;
+        watchStart(command); // warms the file cache and, under Wine, the prefix
+        std::vector<double> firstFrames, rates;
         for (int run = 0; run < 5; ++run) {
-            times.push_back(firstFrame(command));
+            const Start start = watchStart(command);
+            firstFrames.push_back(start.firstFrameMs);
+            rates.push_back(start.framesPerSecond);
         }
-        std::printf("  %-20s %7.0f\n", build.name, median(times));
+        std::printf("%-22s %16.0f %8s %20.0f\n", build.name, median(firstFrames),
+                    ("< " + std::to_string(static_cast<int>(build.target))).c_str(), median(rates));
+    }
+    const unsigned long long instructions = startInstructions(folder + "nimbrost");
+    if (instructions > 0) {
+        std::printf("  Linux: %.1f million instructions on the main thread from the process start "
+                    "to the end of the first swap (callgrind)\n",
+                    static_cast<double>(instructions) / 1e6);
     }
     std::printf("\n");
 }
@@ -304,7 +386,7 @@ void measureAllocations(const Options &options) {
     } cases[] = {{'1', false}, {'2', false}, {'3', false}, {'4', false}, {'5', false},
                  {'6', false}, {'7', false}, {'8', false}, {'1', true}};
     for (const Case &c : cases) {
-        startScene(sizes[0], nimbrost::findEffect(static_cast<unsigned char>(c.key)), false);
+        startScene(800, 600, false, nimbrost::findEffect(static_cast<unsigned char>(c.key)));
         drawFrames(50);
         startCountingAllocations();
         for (int i = 0; i < frames; ++i) {
@@ -332,8 +414,11 @@ bool wanted(const Options &options, const char *measure) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--profile-run") == 0) {
-        return profileRun(argv[2][0], std::atoi(argv[3]));
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--profile-run") == 0) {
+        return profileRun(argv[2][0], std::atoi(argv[3]), argc == 5);
+    }
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--ratios-run") == 0) {
+        return ratiosRun(argv[2], argc == 4);
     }
     if (argc == 3 && std::strcmp(argv[1], "--keys-run") == 0) {
         return keysRun(std::atoi(argv[2]));
@@ -344,9 +429,12 @@ int main(int argc, char **argv) {
             options.quick = true;
         } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
             options.only = argv[++i];
+        } else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc &&
+                   std::atoi(argv[i + 1]) >= 1) {
+            options.runs = std::atoi(argv[++i]);
         } else {
-            std::fprintf(stderr, "usage: nimbrost-bench [--quick] "
-                                 "[--only fps|instructions|keys|startup|allocations]\n");
+            std::fprintf(stderr, "usage: nimbrost-bench [--quick] [--runs N] "
+                                 "[--only fps|instructions|keys|builds|allocations]\n");
             return 2;
         }
     }
@@ -361,20 +449,18 @@ int main(int argc, char **argv) {
     if (wanted(options, "keys")) {
         measureKeys(options, self);
     }
-    if (wanted(options, "startup")) {
-        measureStartup(self);
+    if (wanted(options, "builds")) {
+        measureBuilds(self);
     }
-    if (wanted(options, "fps") || wanted(options, "allocations")) {
+    if (wanted(options, "allocations")) {
         if (!makeContext()) {
             return 1;
         }
-        if (wanted(options, "fps")) {
-            measureFrameRates(options);
-        }
-        if (wanted(options, "allocations")) {
-            measureAllocations(options);
-        }
+        measureAllocations(options);
         headless::destroyContext();
+    }
+    if (wanted(options, "fps")) {
+        measureRatioRuns(options, self);
     }
     return 0;
 }

@@ -1,10 +1,13 @@
 // nimbrost-render: draws frames of an effect without any display and writes them as PNG files.
 //
-//   nimbrost-render [--effect K] [--frames N] [--size WxH] [--every K] [--out FILE.png]
+//   nimbrost-render [--effect K] [--frames N] [--size WxH] [--every K] [--calendar SECONDS]
+//                   [--out FILE.png]
 //
 // The scene starts as the program does (first effect, scene reset), then the effect is chosen by
 // its key as a key press would choose it, and N frames are drawn. The last frame is written to
 // FILE.png; with --every K, every K-th frame is written instead, numbered: FILE-000030.png.
+// "Dancing polaroids" and "Broken mosaic" seed their start from the calendar clock; --calendar
+// fixes the time they read, so that they draw the same frames on every run.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -23,11 +27,15 @@
 namespace {
 
 const char usage[] =
-    "usage: nimbrost-render [--effect K] [--frames N] [--size WxH] [--every K] [--out FILE.png]\n"
+    "usage: nimbrost-render [--effect K] [--frames N] [--size WxH] [--every K]\n"
+    "                       [--calendar SECONDS] [--out FILE.png]\n"
     "  --effect K   effect key, 1 to 8 (default 1)\n"
     "  --frames N   frames to draw, 1 to 1000000 (default 120)\n"
     "  --size WxH   drawing area in pixels (default 800x600)\n"
     "  --every K    write every K-th frame as FILE-NNNNNN.png instead of the last one\n"
+    "  --calendar SECONDS\n"
+    "               the calendar time the effects seed from, in seconds since 1970, 0 to\n"
+    "               4294967295 (default: the clock's)\n"
     "  --out FILE   output PNG file (default effect-K.png)\n";
 
 struct Options {
@@ -36,17 +44,26 @@ struct Options {
     long width = 800;
     long height = 600;
     long every = 0;
+    long calendar = -1; // -1: the system's calendar clock
     std::string out;
 };
+
+// The calendar time the effects read when --calendar fixes it.
+std::time_t fixedCalendar = 0;
+
+std::time_t readFixedCalendar() {
+    return fixedCalendar;
+}
 
 int refuse(const std::string &why) {
     std::fprintf(stderr, "nimbrost-render: %s\n", why.c_str());
     return 2;
 }
 
-// A whole decimal number from first to last (exclusive), nothing else; -1 if it is not one.
-long parseNumber(const char *first, const char *last) {
-    if (first == last || last - first > 9) {
+// A whole decimal number of up to `digits` digits from first to last (exclusive), nothing else;
+// -1 if it is not one.
+long parseNumber(const char *first, const char *last, long digits = 9) {
+    if (first == last || last - first > digits) {
         return -1;
     }
     long value = 0;
@@ -59,8 +76,8 @@ long parseNumber(const char *first, const char *last) {
     return value;
 }
 
-long parseNumber(const char *text) {
-    return parseNumber(text, text + std::strlen(text));
+long parseNumber(const char *text, long digits = 9) {
+    return parseNumber(text, text + std::strlen(text), digits);
 }
 
 bool endsWithPng(const std::string &path) {
@@ -120,6 +137,12 @@ int parseOptions(int argc, char **argv, Options &options) {
             options.every = parseNumber(value);
             if (options.every < 1) {
                 return refuse(std::string("--every must be a whole number of at least 1: ") +
+                              value);
+            }
+        } else if (name == "--calendar") {
+            options.calendar = parseNumber(value, 10);
+            if (options.calendar < 0 || options.calendar > 4294967295L) {
+                return refuse(std::string("--calendar must be whole seconds, 0 to 4294967295: ") +
                               value);
             }
         } else if (name == "--size") {
@@ -182,6 +205,10 @@ int main(int argc, char **argv) {
     scene.width = static_cast<int>(options.width);
     scene.height = static_cast<int>(options.height);
     scene.settings.windowed = 1;
+    if (options.calendar >= 0) {
+        fixedCalendar = static_cast<std::time_t>(options.calendar);
+        scene.calendarClock = readFixedCalendar;
+    }
     scene.currentEffect = nimbrost::effectRegistry[0].draw;
     nimbrost::resetScene();
     scene.currentEffect = nimbrost::findEffect(static_cast<unsigned char>(options.key));

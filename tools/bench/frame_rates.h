@@ -1,0 +1,44 @@
+// Frame-rate ratios that repeat: each subject frame (an effect, trails mode, the overlay) runs in
+// short blocks that alternate with blocks of its reference frame, and the ratio is taken per
+// round, so that whatever else the machine does falls on both alike.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scene/scene.h"
+
+// Seconds on a steady clock.
+double seconds();
+// Starts the scene in the headless target at a size with an effect, as a key press would; with
+// trails, the colour buffer is kept and the squares have borders.
+void startScene(int width, int height, bool trails, nimbrost::EffectFn effect);
+// Frames as the program's loop draws them, the overlay over each while `showInfo` is on, each
+// finished before the next.
+void drawFrames(int frames);
+
+struct Ratio {
+    std::string row, column;
+    double median, lowQuartile, highQuartile; // of the per-round ratios subject / reference
+    double subjectFps, referenceFps;          // medians over the blocks
+    double target;                            // the ratio to reach, 0 for none
+};
+
+struct RatioPlan {
+    int blockFrames = 20;     // frames in each block
+    int warmUpRounds = 3;     // rounds drawn before any is counted
+    int rounds = 20;          // rounds counted
+    double wideSpread = 0.08; // an interquartile range above this calls for more rounds
+};
+
+// Measures every ratio of the table in the current headless context and prints the table as it
+// goes. Needs the program's glyph lists (for the overlay row) at `fontListBase`.
+std::vector<Ratio> measureRatios(const RatioPlan &plan);
+
+// Writes and reads back ratios as lines of text, one ratio a line.
+bool writeRatios(const std::string &path, const std::vector<Ratio> &ratios);
+bool readRatios(const std::string &path, std::vector<Ratio> &ratios);
+
+// Prints how often the runs agree within `tolerance` on each ratio, and how many meet their
+// targets in each run.
+void printAgreement(const std::vector<std::vector<Ratio>> &runs, double tolerance);
