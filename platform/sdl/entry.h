@@ -6,8 +6,11 @@
 
 #include <csignal>
 
-// The shared library that holds the program, found beside the executable.
+// The shared library that holds the program, and where it is looked for, relative to the
+// executable's folder: beside it in the build, in lib/nimbrost once installed.
 #define NIMBROST_PROGRAM_LIBRARY "libnimbrost_program.so"
+#define NIMBROST_PROGRAM_FOLDERS                                                                   \
+    { ".", "../lib/nimbrost" }
 #define NIMBROST_PROGRAM_ENTRY "nimbrostProgramMain"
 
 // Runs the program with a command-line tail; returns its exit code. `closeSignalled` is set by
