@@ -40,6 +40,10 @@ LONG enterFullScreen(const DEVMODEA &request) {
         if (!window.inUse || (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_SHOWN) == 0) {
             continue;
         }
+        if (window.hosted) { // the host's window is the screen, at its size: nothing to change
+            result = DISP_CHANGE_SUCCESSFUL;
+            continue;
+        }
         if (SDL_SetWindowDisplayMode(window.sdl, &mode) != 0 ||
             SDL_SetWindowFullscreen(window.sdl, SDL_WINDOW_FULLSCREEN) != 0) {
             return DISP_CHANGE_FAILED;

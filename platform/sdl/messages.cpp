@@ -16,12 +16,14 @@ bool quitPosted = false;
 int quitCode = 0;
 
 volatile std::sig_atomic_t closeRequested = 0;
+volatile std::sig_atomic_t closeSignalled = 0; // stays set
 
 // Buttons held, as MK_* bits, following the button messages already made.
 WPARAM heldButtons = 0;
 
 void onCloseSignal(int) {
     closeRequested = 1;
+    closeSignalled = 1;
 }
 
 void post(HWND__ *window, UINT message, WPARAM wParam, LPARAM lParam, const POINT &pointer) {
@@ -252,6 +254,14 @@ void installCloseSignals() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+void requestClose() {
+    closeRequested = 1;
+}
+
+bool closeSignalReceived() {
+    return closeSignalled != 0;
 }
 
 } // namespace platform

@@ -19,8 +19,11 @@ extern "C" int nimbrostProgramMain(char *tail, volatile std::sig_atomic_t *close
     }
     const int exitCode =
         WinMain(reinterpret_cast<HINSTANCE>(&moduleImage), nullptr, tail, SW_SHOWDEFAULT);
+    const bool hostWindowLost = platform::hostWindowLost();
     // Sound stops before SDL ends, so that the two do not close the audio device at once.
     stopSynthesizer();
     platform::shutdownVideo();
-    return exitCode;
+    // Unless the host's window that the program drew into went away under it, WinMain's result
+    // is the exit status.
+    return hostWindowLost ? platform::displayLostExitCode : exitCode;
 }

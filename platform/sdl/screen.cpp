@@ -1,5 +1,7 @@
-// SDL's video start-up, the screen size, the cursor's display count and the pointer position.
+// SDL's video start-up, the screen size (a host's window where one stands for the screen), the
+// cursor's display count and the pointer position.
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/sdl/sdl_platform.h"
 
@@ -52,6 +54,10 @@ bool ensureVideo() {
     if (started) {
         SDL_StopTextInput();
         applyCursorCount();
+        const char *driver = SDL_GetCurrentVideoDriver();
+        if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
+            platform::watchDisplay();
+        }
     }
     return started;
 }
@@ -62,14 +68,24 @@ bool videoReady() {
 
 void shutdownVideo() {
     SDL_Quit();
+    platform::forgetHostWindow();
     video = Video::untried;
 }
 
 } // namespace platform
 
+// A screen-saver host's window stands for the screen; a refused one has no size.
 int GetSystemMetrics(int nIndex) {
     if ((nIndex != SM_CXSCREEN && nIndex != SM_CYSCREEN) || !platform::ensureVideo()) {
         return 0;
+    }
+    switch (platform::lookUpHostWindow()) {
+    case platform::HostWindow::ready:
+        return nIndex == SM_CXSCREEN ? platform::hostWindowWidth() : platform::hostWindowHeight();
+    case platform::HostWindow::refused:
+        return 0;
+    case platform::HostWindow::none:
+        break;
     }
     SDL_DisplayMode mode;
     if (SDL_GetCurrentDisplayMode(0, &mode) != 0) {
@@ -78,9 +94,10 @@ int GetSystemMetrics(int nIndex) {
     return nIndex == SM_CXSCREEN ? mode.w : mode.h;
 }
 
+// Over a host's window the pointer is the host's: only the count changes.
 int ShowCursor(BOOL bShow) {
     cursorCount += bShow ? 1 : -1;
-    if (video == Video::ready) {
+    if (video == Video::ready && platform::hostWindowState() != platform::HostWindow::ready) {
         applyCursorCount();
     }
     return cursorCount;

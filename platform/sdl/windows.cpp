@@ -123,7 +123,11 @@ HDC__ *findDc(HDC handle) {
     return nullptr;
 }
 
+// A host's window keeps the host's place, size and decorations.
 void fitWindow(HWND__ *window) {
+    if (window->hosted) {
+        return;
+    }
     int top = 0, left = 0, bottom = 0, right = 0;
     SDL_GetWindowBordersSize(window->sdl, &top, &left, &bottom, &right);
     window->borderTop = top;
@@ -161,6 +165,9 @@ void refitWindows() {
 }
 
 void applyBorder(HWND__ *window) {
+    if (window->hosted) {
+        return;
+    }
     SDL_SetWindowBordered(window->sdl, captioned(window->style) ? SDL_TRUE : SDL_FALSE);
 }
 
@@ -187,7 +194,9 @@ ATOM RegisterClassA(const WNDCLASSA *lpWndClass) {
 }
 
 // Only top-level windows are made. The window is made hidden, gets WM_CREATE, and is shown
-// afterwards when its style holds WS_VISIBLE, in the order Windows follows.
+// afterwards when its style holds WS_VISIBLE, in the order Windows follows. Where a screen-saver
+// host's window stands for the screen, the window is drawn into the host's window instead, as the
+// host shows it; where the host's window was refused, no window is made.
 HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
                      int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, void *lpParam) {
@@ -203,22 +212,29 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
             break;
         }
     }
-    if (window == nullptr) {
+    const platform::HostWindow host = platform::hostWindowState();
+    if (window == nullptr || host == platform::HostWindow::refused) {
         return nullptr;
     }
     const LONG style = static_cast<LONG>(dwStyle);
-    requestPixelFormat();
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (!captioned(style)) {
-        flags |= SDL_WINDOW_BORDERLESS;
+    SDL_Window *sdl = nullptr;
+    if (host == platform::HostWindow::ready) {
+        sdl = platform::adoptHostWindow();
+    } else {
+        requestPixelFormat();
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+        if (!captioned(style)) {
+            flags |= SDL_WINDOW_BORDERLESS;
+        }
+        sdl = SDL_CreateWindow(lpWindowName != nullptr ? lpWindowName : "", X, Y,
+                               atLeastOne(nWidth), atLeastOne(nHeight), flags);
     }
-    SDL_Window *sdl = SDL_CreateWindow(lpWindowName != nullptr ? lpWindowName : "", X, Y,
-                                       atLeastOne(nWidth), atLeastOne(nHeight), flags);
     if (sdl == nullptr) {
         return nullptr;
     }
     *window = HWND__();
     window->inUse = true;
+    window->hosted = host == platform::HostWindow::ready;
     window->sdl = sdl;
     window->sdlId = SDL_GetWindowID(sdl);
     window->procedure = windowClass->procedure;
@@ -236,7 +252,7 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         DestroyWindow(window);
         return nullptr;
     }
-    if (style & WS_VISIBLE) {
+    if ((style & WS_VISIBLE) && !window->hosted) {
         SDL_ShowWindow(sdl);
         platform::fitWindow(window);
     }
@@ -252,6 +268,9 @@ BOOL DestroyWindow(HWND hWnd) {
     window->procedure(hWnd, WM_DESTROY, 0, 0);
     platform::dropMessagesFor(window);
     SDL_DestroyWindow(window->sdl);
+    if (window->hosted) {
+        platform::releaseHostWindow();
+    }
     *window = HWND__();
     return TRUE;
 }

@@ -61,4 +61,4 @@ for end in "${ends[@]}"; do
     restore
 done
 
-finish
+report

@@ -238,7 +238,7 @@ case_tails() {
 if [ "$screen_case" = 1 ]; then
     screen_case
     stop
-    finish
+    report
     exit
 fi
 for run in case_damaged_soundfonts case_no_audio_device case_disk_audio_with_sound_off \
@@ -246,4 +246,4 @@ for run in case_damaged_soundfonts case_no_audio_device case_disk_audio_with_sou
     "$run"
     stop
 done
-finish
+report

@@ -1,7 +1,7 @@
-# harness.sh: sourced by the end-to-end scripts, after they have checked their arguments, which
-# are the command that starts the program (its own arguments are appended). It gives checks that
-# count failures, waiting for a condition, and starting, finding and ending the program; the
-# program and the scratch folder go when the script ends.
+# harness.sh: sourced by the end-to-end scripts that run the program, after they have checked
+# their arguments, which are the command that starts it (its own arguments are appended). With the
+# common checks of checks.sh, it gives starting, finding, looking at and ending the program; the
+# program and the scratch folder $work go when the script ends.
 
 launcher=("$@")
 # Under Wine the program is the real Windows build: Wine maps the window's frame onto the window
@@ -9,8 +9,9 @@ launcher=("$@")
 under_wine=0
 [ "$(basename "$1")" = wine ] && under_wine=1
 work=$(mktemp -d)
+# shellcheck source=tests/e2e/checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 pid=
-failures=0
 
 cleanup() {
     if [ -n "$pid" ]; then
@@ -20,28 +21,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-say() { printf '%s\n' "$*"; }
-fail() {
-    say "  FAIL: $*"
-    failures=$((failures + 1))
-}
-expect() { # expect DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then say "  ok: $what"; else fail "$what"; fi
-}
-
-# Retries COMMAND every 50 ms until it succeeds or SECONDS pass.
-within() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.05
-    done
-}
 
 start() {
     "${launcher[@]}" "$@" >"$work/out" 2>&1 &
@@ -123,13 +102,4 @@ focus() {
     xdotool mousemove $((cx + cw - 20)) $((cy + ch - 20))
     xdotool windowactivate --sync "$window" 2>/dev/null || true
     within 5 focused || say "  (the window did not get the focus)"
-}
-
-# Ends the script: with status 1 when a check failed.
-finish() {
-    if [ "$failures" -gt 0 ]; then
-        say "$failures check(s) failed"
-        exit 1
-    fi
-    say "all checks passed"
 }

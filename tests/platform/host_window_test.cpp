@@ -1,0 +1,124 @@
+// A screen-saver host's window, named in XSCREENSAVER_WINDOW, stands for the screen: the calls
+// that a full-screen run makes leave the host's window as the host made it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/sdl_platform.h"
+
+// After Google Test: Xlib defines None and Bool as macros.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+LRESULT CALLBACK defaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool hasProperty(Display *display, Window window, const char *name) {
+    int count = 0;
+    Atom *atoms = XListProperties(display, window, &count);
+    const Atom wanted = XInternAtom(display, name, False);
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        found = found || atoms[i] == wanted;
+    }
+    XFree(atoms);
+    return found;
+}
+
+// The window's _NET_WM_STATE, which xscreensaver sets to full screen on its own windows.
+std::vector<Atom> netWmState(Display *display, Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), 0, 16, False,
+                       XA_ATOM, &type, &format, &count, &after, &data);
+    std::vector<Atom> state(reinterpret_cast<Atom *>(data), reinterpret_cast<Atom *>(data) + count);
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return state;
+}
+
+TEST(HostWindow, StandsForTheScreenAndKeepsItsPlaceSizeFrameModeAndCursor) {
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XSetWindowAttributes attributes;
+    attributes.override_redirect = True;
+    const Window host =
+        XCreateWindow(display, DefaultRootWindow(display), 30, 40, 320, 200, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+    Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(display, host, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char *>(&fullScreen), 1);
+    XMapWindow(display, host);
+    XSync(display, False);
+    setenv("XSCREENSAVER_WINDOW", std::to_string(host).c_str(), 1);
+
+    ASSERT_TRUE(platform::ensureVideo());
+    SDL_DisplayMode before, after;
+    SDL_GetCurrentDisplayMode(0, &before);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 320);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 200);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = defaultProcedure;
+    windowClass.lpszClassName = "HostWindowTest";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "HostWindowTest", "Nimbrost",
+                                  WS_POPUP | WS_VISIBLE | WS_BORDER | WS_SYSMENU, 0, 0, 320, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    // The host's full-screen state is not taken for a full-screen window of the program's own,
+    // which SDL would put back into full screen, display mode and all, on every map.
+    EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & (SDL_WINDOW_FOREIGN | SDL_WINDOW_FULLSCREEN),
+              static_cast<Uint32>(SDL_WINDOW_FOREIGN));
+
+    // What a full-screen start and key F do: hide the cursor, change the mode, drop and restore
+    // the caption.
+    ShowCursor(FALSE);
+    ShowCursor(FALSE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+    mode.dmPelsWidth = 320;
+    mode.dmPelsHeight = 200;
+    EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    for (const LONG frame : {style & ~WS_CAPTION, style | WS_CAPTION}) {
+        SetWindowLongA(window, GWL_STYLE, frame);
+        SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+    }
+    SetWindowPos(window, nullptr, 0, 0, 800, 600, 0);
+    DEVMODEA desktop = {};
+    EXPECT_EQ(ChangeDisplaySettingsA(&desktop, 0), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_FALSE(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN);
+    SDL_GetCurrentDisplayMode(0, &after);
+    EXPECT_EQ(after.w, before.w);
+    EXPECT_EQ(after.h, before.h);
+    DestroyWindow(window);
+
+    XWindowAttributes kept;
+    ASSERT_TRUE(XGetWindowAttributes(display, host, &kept));
+    EXPECT_EQ(kept.map_state, IsViewable);
+    EXPECT_EQ(kept.x, 30);
+    EXPECT_EQ(kept.y, 40);
+    EXPECT_EQ(kept.width, 320);
+    EXPECT_EQ(kept.height, 200);
+    EXPECT_FALSE(hasProperty(display, host, "_MOTIF_WM_HINTS"));
+    EXPECT_EQ(netWmState(display, host), std::vector<Atom>{fullScreen});
+
+    ShowCursor(TRUE);
+    ShowCursor(TRUE);
+    unsetenv("XSCREENSAVER_WINDOW");
+    platform::shutdownVideo();
+    XDestroyWindow(display, host);
+    XCloseDisplay(display);
+}
+
+} // namespace
