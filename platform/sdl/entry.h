@@ -7,10 +7,11 @@
 #include <csignal>
 
 // The shared library that holds the program, and where it is looked for, relative to the
-// executable's folder: beside it in the build, in lib/nimbrost once installed.
+// executable's folder: beside it in the build, in libexec/nimbrost once installed (a
+// shared library under lib/ would make the Debian package call ldconfig for nothing).
 #define NIMBROST_PROGRAM_LIBRARY "libnimbrost_program.so"
 #define NIMBROST_PROGRAM_FOLDERS                                                                   \
-    { ".", "../lib/nimbrost" }
+    { ".", "../libexec/nimbrost" }
 #define NIMBROST_PROGRAM_ENTRY "nimbrostProgramMain"
 
 // Runs the program with a command-line tail; returns its exit code. `closeSignalled` is set by
