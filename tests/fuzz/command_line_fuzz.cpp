@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/gl_context.h"
 #include "platform/sdl/entry.h"
 #include "scene/scene.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -65,11 +64,7 @@ int countCalls(const char *name) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    const char *error = nullptr;
-    if (!headless::createContext(64, 64, &error)) {
-        std::fprintf(stderr, "%s\n", error);
-        std::exit(1);
-    }
+    startFuzzContext();
     return 0;
 }
 

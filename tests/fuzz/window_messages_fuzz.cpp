@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/headless/gl_context.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -57,11 +56,7 @@ void drawFrames(int count) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    const char *error = nullptr;
-    if (!headless::createContext(64, 64, &error)) {
-        std::fprintf(stderr, "%s\n", error);
-        std::exit(1);
-    }
+    startFuzzContext();
     return 0;
 }
 
