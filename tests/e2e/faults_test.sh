@@ -212,7 +212,7 @@ outcome_of() {
         xdotool key Escape
     fi
     if wait_exit 20; then
-        [ "$status" = 0 ] || seen="code $status"
+        [ "$status" = 0 ] || { seen="code $status"; sed 's/^/    | /' "$work/out" | head -n 40 >&2; }
     else
         seen="${seen:-still running}"
     fi
