@@ -131,17 +131,19 @@ case_two_instances() {
 # Close signals at random moments of the first second after the program's executable has
 # started (half of them in its first 40 ms, where it loads its libraries): each run ends with
 # code 0. Moments are counted from the exec, not from the fork: before the exec the process is
-# still the shell's.
+# still the shell's. The executable catches the signals once the dynamic loader has mapped the C
+# library, within a millisecond; under the sanitizers their runtime comes first, within 15.
 case_early_signals() {
     say "SIGTERM and SIGINT at random moments of the first second: code 0 every time"
-    local run signal delay ended=0 executable
+    local run signal delay ended=0 executable first=2
     executable=$(readlink -f "$program")
+    ldd "$executable" | grep -q libasan && first=15
     local -a failed=()
     for run in $(seq 16); do
         signal=TERM
         [ $((run % 2)) = 0 ] && signal=INT
-        delay=$((RANDOM % 40))
-        [ "$run" -gt 8 ] && delay=$((RANDOM % 1000))
+        delay=$((first + RANDOM % (40 - first)))
+        [ "$run" -gt 8 ] && delay=$((first + RANDOM % (1000 - first)))
         start /s
         # The shell's own test, without a process of its own: sees the exec within microseconds.
         local deadline=$((SECONDS + 5))
