@@ -104,13 +104,18 @@ MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
     } else {
         output.runningStatus = status;
     }
-    // The soundfont loads with the first note played.
+    // The soundfont loads with the first message played.
     fluid_synth_t *synth = playingSynthesizer();
     if (synth == nullptr) {
         return MMSYSERR_NOMEM;
     }
-    playChannelMessage(synth, status, static_cast<int>(data & 0x7F),
-                       static_cast<int>(data >> 8 & 0x7F));
+    const int data1 = static_cast<int>(data & 0x7F);
+    const int data2 = static_cast<int>(data >> 8 & 0x7F);
+    playChannelMessage(synth, status, data1, data2);
+    // The audio stream runs while notes sound: a note starts it, silence ends it.
+    if ((status & 0xF0) == 0x90 && data2 != 0) {
+        soundNote();
+    }
     return MMSYSERR_NOERROR;
 }
 

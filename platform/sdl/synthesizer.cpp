@@ -1,8 +1,12 @@
 #include "platform/sdl/synthesizer.h"
 
 #include <dlfcn.h>
+#include <glib.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 
@@ -18,27 +22,75 @@ const int sampleRate = 44100;
 // Frames per audio callback: about 12 ms, so that a note sounds soon after its frame, yet long
 // enough not to run dry on a busy machine.
 const int callbackFrames = 512;
+// How often an open device checks whether it has been silent long enough to close.
+const Uint32 silenceCheckInterval = 500;
 
 struct Synthesizer {
-    const char *soundFont; // the soundfont found by the last start, loaded on the first note
+    const char *soundFont; // the soundfont found by the last start, loaded on the first message
+    bool loadFailed;       // the soundfont failed to load since the last start
     fluid_settings_t *settings;
-    fluid_synth_t *synth; // set under the audio device's lock: the audio thread reads it
-    SDL_AudioDeviceID device;
-    bool audioStarted; // SDL's audio subsystem, kept once started
+    fluid_synth_t *synth; // set before the device first opens, freed after it closes
+    bool audioStarted;    // SDL's audio and timer subsystems, kept once started
     bool stopsAtExit;
+    // Under deviceLock: the device is opened by a note on the program's thread and closed by the
+    // silence check on SDL's timer thread.
+    SDL_AudioDeviceID device;
+    bool deviceFailed; // the device failed to open since the last start
+    SDL_TimerID silenceCheck;
 };
 
 Synthesizer synthesizer;
+std::mutex deviceLock;
+// SDL's tick of the last note played or of the last stretch of sound that had a voice in it.
+std::atomic<Uint32> lastSound{0};
 
-// SDL's audio thread asks for the next stretch of sound: interleaved stereo floats; silence until
-// the synthesizer is loaded.
+// SDL's audio thread asks for the next stretch of sound: interleaved stereo floats.
 void SDLCALL renderAudio(void *, Uint8 *stream, int length) {
-    if (synthesizer.synth == nullptr) {
-        SDL_memset(stream, 0, static_cast<std::size_t>(length));
-        return;
-    }
     const int frames = length / static_cast<int>(2 * sizeof(float));
     fluid_synth_write_float(synthesizer.synth, frames, stream, 0, 2, stream, 1, 2);
+    if (fluid_synth_get_active_voice_count(synthesizer.synth) > 0) {
+        lastSound = SDL_GetTicks();
+    }
+}
+
+void closeDevice() {
+    if (synthesizer.silenceCheck != 0) {
+        SDL_RemoveTimer(synthesizer.silenceCheck);
+        synthesizer.silenceCheck = 0;
+    }
+    if (synthesizer.device != 0) {
+        SDL_CloseAudioDevice(synthesizer.device);
+        synthesizer.device = 0;
+    }
+}
+
+// SDL's timer thread: closes the device once nothing has sounded for the silence limit.
+Uint32 SDLCALL closeWhenSilent(Uint32 interval, void *) {
+    std::lock_guard<std::mutex> guard(deviceLock);
+    if (synthesizer.device != 0 && SDL_GetTicks() - lastSound < synthesizerSilenceLimit) {
+        return interval;
+    }
+    synthesizer.silenceCheck = 0; // ends with this call
+    closeDevice();
+    return 0;
+}
+
+bool openDevice() {
+    SDL_AudioSpec wanted{};
+    wanted.freq = sampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = 2;
+    wanted.samples = callbackFrames;
+    wanted.callback = renderAudio;
+    SDL_AudioSpec obtained{};
+    // Nothing may change: SDL converts to whatever the device plays.
+    synthesizer.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (synthesizer.device == 0) {
+        return false;
+    }
+    SDL_PauseAudioDevice(synthesizer.device, 0);
+    synthesizer.silenceCheck = SDL_AddTimer(silenceCheckInterval, closeWhenSilent, nullptr);
+    return true;
 }
 
 // The soundfont to load: the one the environment names, else the first standard one present.
@@ -62,6 +114,10 @@ void silenceFluidSynthLog() {
     }
 }
 
+// The library FluidSynth reads some soundfonts with reports a damaged file through GLib's log,
+// several lines for every try.
+void dropGLibMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
+
 bool loadSynthesizer() {
     fluid_settings_t *settings = new_fluid_settings();
     if (settings == nullptr) {
@@ -73,7 +129,11 @@ bool loadSynthesizer() {
     // A screen saver has no need to pin the samples in memory.
     fluid_settings_setint(settings, "synth.lock-memory", 0);
     fluid_synth_t *synth = new_fluid_synth(settings);
-    if (synth == nullptr || fluid_synth_sfload(synth, synthesizer.soundFont, 1) == FLUID_FAILED) {
+    const GLogFunc previousHandler = g_log_set_default_handler(dropGLibMessage, nullptr);
+    const bool loaded =
+        synth != nullptr && fluid_synth_sfload(synth, synthesizer.soundFont, 1) != FLUID_FAILED;
+    g_log_set_default_handler(previousHandler, nullptr);
+    if (!loaded) {
         if (synth != nullptr) {
             delete_fluid_synth(synth);
         }
@@ -81,9 +141,7 @@ bool loadSynthesizer() {
         return false;
     }
     synthesizer.settings = settings;
-    SDL_LockAudioDevice(synthesizer.device);
     synthesizer.synth = synth;
-    SDL_UnlockAudioDevice(synthesizer.device);
     return true;
 }
 
@@ -110,57 +168,58 @@ void silenceAlsa() {
     }
 }
 
-bool openAudio() {
+// Whether SDL's audio offers an output device, without opening one. Drivers that cannot list
+// their devices count as offering one.
+bool audioOffered() {
     silenceAlsa();
-    // Once started, the audio subsystem stays up even when no device opens: stopping it waits for
-    // SDL's device watcher, which would make every later try of a machine without sound slow.
+    // Once started, the audio subsystem stays up even when no device is offered: stopping it
+    // waits for SDL's device watcher, which would make every later try of a machine without
+    // sound slow.
     if (!synthesizer.audioStarted) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             return false;
         }
+        SDL_InitSubSystem(SDL_INIT_TIMER);
         synthesizer.audioStarted = true;
     }
-    SDL_AudioSpec wanted{};
-    wanted.freq = sampleRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = 2;
-    wanted.samples = callbackFrames;
-    wanted.callback = renderAudio;
-    SDL_AudioSpec obtained{};
-    // Nothing may change: SDL converts to whatever the device plays.
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device == 0) {
-        return false;
-    }
-    synthesizer.device = device;
-    SDL_PauseAudioDevice(device, 0);
     if (!synthesizer.stopsAtExit) {
-        // Stop SDL's audio thread before the process tears down what it uses.
+        // Stop SDL's audio and timer threads before the process tears down what they use.
         std::atexit(stopSynthesizer);
         synthesizer.stopsAtExit = true;
     }
-    return true;
+    return SDL_GetNumAudioDevices(0) != 0;
 }
 
 } // namespace
 
 bool startSynthesizer() {
     silenceFluidSynthLog();
-    if (synthesizer.synth == nullptr) {
-        synthesizer.soundFont = findSoundFont();
-        if (synthesizer.soundFont == nullptr) {
-            return false;
-        }
+    synthesizer.loadFailed = false;
+    {
+        std::lock_guard<std::mutex> guard(deviceLock);
+        synthesizer.deviceFailed = false;
     }
-    return synthesizer.device != 0 || openAudio();
+    if (synthesizer.synth != nullptr) {
+        return audioOffered();
+    }
+    // The soundfont is kept for the first message only when the output opens.
+    synthesizer.soundFont = nullptr;
+    const char *soundFont = findSoundFont();
+    if (soundFont == nullptr || !audioOffered()) {
+        return false;
+    }
+    synthesizer.soundFont = soundFont;
+    return true;
 }
 
 void stopSynthesizer() {
-    if (synthesizer.device != 0) {
-        SDL_CloseAudioDevice(synthesizer.device);
-        synthesizer.device = 0;
+    {
+        std::lock_guard<std::mutex> guard(deviceLock);
+        closeDevice();
     }
     if (synthesizer.audioStarted) {
+        // Waits for a silence check that was already running: it finds the device closed.
+        SDL_QuitSubSystem(SDL_INIT_TIMER);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         synthesizer.audioStarted = false;
     }
@@ -173,16 +232,31 @@ void stopSynthesizer() {
 }
 
 fluid_synth_t *playingSynthesizer() {
-    if (synthesizer.device == 0 || (synthesizer.synth == nullptr && !loadSynthesizer())) {
-        return nullptr;
+    if (synthesizer.synth != nullptr || synthesizer.loadFailed ||
+        synthesizer.soundFont == nullptr) {
+        return synthesizer.synth;
+    }
+    if (!loadSynthesizer()) {
+        synthesizer.loadFailed = true;
+        std::fprintf(stderr, "nimbrost: the soundfont %s could not be loaded; no sound plays\n",
+                     synthesizer.soundFont);
     }
     return synthesizer.synth;
 }
 
 fluid_synth_t *loadedSynthesizer() {
-    return synthesizer.device != 0 ? synthesizer.synth : nullptr;
+    return synthesizer.synth;
+}
+
+void soundNote() {
+    std::lock_guard<std::mutex> guard(deviceLock);
+    lastSound = SDL_GetTicks();
+    if (synthesizer.device == 0 && !synthesizer.deviceFailed && synthesizer.synth != nullptr) {
+        synthesizer.deviceFailed = !openDevice();
+    }
 }
 
 SDL_AudioDeviceID synthesizerAudioDevice() {
+    std::lock_guard<std::mutex> guard(deviceLock);
     return synthesizer.device;
 }

@@ -1,7 +1,8 @@
 // The General MIDI synthesizer behind the MIDI output: FluidSynth with a soundfont from the
-// system's packages, playing through SDL's audio. The audio device opens on first use, the
-// soundfont loads with the first note; both then live as long as the process, so that closing and
-// re-opening the MIDI output costs next to nothing.
+// system's packages, playing through SDL's audio. The soundfont loads with the first message
+// played and then lives as long as the process, so that closing and re-opening the MIDI output
+// costs next to nothing. The audio device opens with the first note and closes again once nothing
+// has sounded for a few seconds: no audio stream runs while nothing sounds.
 #pragma once
 
 #include <SDL.h>
@@ -11,19 +12,26 @@
 // soundfont; when it is set, no other file is tried.
 #define NIMBROST_SOUNDFONT_VARIABLE "NIMBROST_SOUNDFONT"
 
-// Makes the synthesizer ready to play: finds a soundfont unless one is loaded and opens the audio
-// device unless it is open. Returns false when no soundfont or no audio device can be had; what
-// did succeed is kept for the next try. The soundfont itself loads with the first note.
+// How long the audio device stays open after the last sound, in milliseconds.
+constexpr Uint32 synthesizerSilenceLimit = 3000;
+
+// Makes the synthesizer ready to play: finds a soundfont unless one is loaded, and checks that
+// SDL's audio offers a device. Returns false when no soundfont or no audio device can be had.
+// A soundfont that failed to load, or a device that failed to open, is tried again from here on.
 bool startSynthesizer();
 
 // Closes the audio device and frees the synthesizer with its soundfont. Runs at exit too.
 void stopSynthesizer();
 
-// The synthesizer, loaded now if it was not, while the audio device is open; null when there is
-// no device or the soundfont cannot be loaded.
+// The synthesizer, loaded now if it was not; null when the soundfont cannot be loaded. A failed
+// load is reported once on stderr and not tried again until the next start.
 fluid_synth_t *playingSynthesizer();
-// The synthesizer if it is loaded and the audio device open, without loading it.
+// The synthesizer if it is loaded, without loading it.
 fluid_synth_t *loadedSynthesizer();
 
-// The audio device the synthesizer plays through, or 0.
+// A note starts: opens the audio device unless it is open and keeps it open for the silence limit
+// from now. A device that failed to open is not tried again until the next start.
+void soundNote();
+
+// The audio device the synthesizer plays through while it is open, or 0.
 SDL_AudioDeviceID synthesizerAudioDevice();

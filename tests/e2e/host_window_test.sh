@@ -230,14 +230,15 @@ case_server_ends() {
     wait "$private_server" 2>/dev/null
 }
 
-# The xscreensaver daemon starts savers only as a user other than root; the program is copied
-# where that user can run it, and found there by its name, as README.md's programs: line has it.
+# The xscreensaver daemon starts savers only as a user other than root; the program and its
+# library are copied where that user can run them, and found there by its name, as README.md's programs: line has it.
 case_xscreensaver() {
     command -v xscreensaver >/dev/null || { fail "xscreensaver is not installed"; return; }
     say "the xscreensaver daemon runs the program on its own window"
     local home=$work/home as_user=() saver_pid before
     mkdir -p "$home" "$work/bin"
     cp "$program" "$work/bin/nimbrost"
+    cp "$(dirname "$program")/libnimbrost_program.so" "$work/bin/"
     cat >"$home/.xscreensaver" <<EOF
 mode: one
 selected: 0
@@ -276,13 +277,15 @@ EOF
 }
 
 # xsecurelock starts its saver with "-root" and a decimal window id; the package's saver for it
-# starts the program with "/s". Both are copied as the package installs them.
+# starts the program with "/s". They are copied as the package installs them, with the program's
+# library.
 case_xsecurelock() {
     command -v xsecurelock >/dev/null || { fail "xsecurelock is not installed"; return; }
     say "xsecurelock runs the program through the package's saver for it"
     local prefix=$work/prefix before saver_pid others
-    mkdir -p "$prefix/bin" "$prefix/libexec/xsecurelock"
+    mkdir -p "$prefix/bin" "$prefix/libexec/nimbrost" "$prefix/libexec/xsecurelock"
     cp "$program" "$prefix/bin/nimbrost"
+    cp "$(dirname "$program")/libnimbrost_program.so" "$prefix/libexec/nimbrost/"
     cp "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
     chmod 755 "$prefix/libexec/xsecurelock/saver_nimbrost"
     before=$(top_level)

@@ -88,7 +88,8 @@ expect "xsecurelock's saver runs it with /s (code $status: $(cat "$work/out"))" 
 expect "apt removes it" apt_get remove nimbrost
 installed=0
 expect "leaving none of its files" bash -c "! dpkg -s nimbrost >/dev/null 2>&1 &&
-    [ ! -e /usr/bin/nimbrost ] && [ ! -L /usr/libexec/xscreensaver/nimbrost ] &&
+    [ ! -e /usr/bin/nimbrost ] && [ ! -e /usr/libexec/nimbrost ] &&
+    [ ! -L /usr/libexec/xscreensaver/nimbrost ] &&
     [ ! -e /usr/libexec/xsecurelock/saver_nimbrost ] &&
     [ ! -e /usr/share/man/man6/nimbrost.6.gz ] && [ ! -e /usr/share/doc/nimbrost ]"
 report

@@ -91,10 +91,13 @@ struct MidiOut : ::testing::Test {
         }
         stopSynthesizer();
     }
-    // Opens the output and stops SDL's audio thread from rendering, so that the synthesizer's
-    // state and sound change only through the test.
     void open(UINT device = MIDI_MAPPER) {
         ASSERT_EQ(MMSYSERR_NOERROR, midiOutOpen(&out, device, 0, 0, CALLBACK_NULL));
+    }
+    // Stops SDL's audio thread, which the first note started, from rendering, so that the
+    // synthesizer's sound changes only through the test.
+    void holdAudio() {
+        ASSERT_NE(0u, synthesizerAudioDevice());
         SDL_PauseAudioDevice(synthesizerAudioDevice(), 1);
     }
     void close() {
@@ -158,10 +161,11 @@ TEST_F(MidiOut, ANoteSoundsUntilTheCloseAndReopeningKeepsTheSynthesizerButNotIts
     EXPECT_EQ(MMSYSERR_ALLOCATED, midiOutOpen(&refused, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
     EXPECT_EQ(nullptr, refused) << "one client at a time";
     fluid_synth_t *synth = playingSynthesizer();
-    const SDL_AudioDeviceID device = synthesizerAudioDevice();
     EXPECT_LT(renderPeak(0.1), 1e-6f);
     send(organ);
     send(note);
+    holdAudio();
+    const SDL_AudioDeviceID device = synthesizerAudioDevice();
     EXPECT_GT(renderPeak(0.5), audible);
     send(0x001407B0); // volume 20
     send(0x000010E0); // pitch bend
@@ -222,6 +226,76 @@ TEST_F(MidiOut, WithoutSoundFontOrAudioDeviceStaysClosedAndPlaysOnceTheyAreThere
     close();
     stopSynthesizer();
     std::remove(path.c_str());
+}
+
+// The bytes SDL's disk audio driver has written so far; -1 while it has made no file.
+long writtenBytes(const std::string &path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    return file ? static_cast<long>(file.tellg()) : -1;
+}
+
+TEST_F(MidiOut, TheAudioStreamRunsFromTheFirstNoteUntilAFewSecondsOfSilence) {
+    const std::string path = testing::TempDir() + "nimbrost-stream.raw";
+    std::remove(path.c_str());
+    setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    open();
+    send(organ);
+    send(0x001407B0); // volume 20
+    send(0x00003C90); // a velocity of 0 ends a note that is not there
+    EXPECT_EQ(0u, synthesizerAudioDevice()) << "no stream before a note";
+    EXPECT_EQ(-1, writtenBytes(path));
+    send(note);
+    EXPECT_NE(0u, synthesizerAudioDevice());
+    SDL_Delay(200);
+    send(0x00003C90);
+    const Uint32 released = SDL_GetTicks();
+    while (synthesizerAudioDevice() != 0 && SDL_GetTicks() - released < 10000) {
+        SDL_Delay(20);
+    }
+    const Uint32 silent = SDL_GetTicks() - released;
+    EXPECT_EQ(0u, synthesizerAudioDevice()) << "the stream ends after the silence";
+    EXPECT_GE(silent, synthesizerSilenceLimit);
+    const long written = writtenBytes(path);
+    EXPECT_GT(written, 0);
+    SDL_Delay(300);
+    EXPECT_EQ(written, writtenBytes(path)) << "nothing is written once it has ended";
+    send(note);
+    EXPECT_NE(0u, synthesizerAudioDevice()) << "the next note starts it again";
+    close();
+    stopSynthesizer();
+    std::remove(path.c_str());
+}
+
+// A damaged soundfont fails to load once per open, with one line on stderr, however many messages
+// follow; the output stays open and plays nothing.
+TEST_F(MidiOut, ADamagedSoundFontIsTriedOncePerOpen) {
+    std::ifstream whole("/usr/share/sounds/sf2/default-GM.sf2", std::ios::binary);
+    std::string bytes(100000, '\0');
+    ASSERT_TRUE(whole.read(&bytes[0], 100000));
+    const struct {
+        const char *name;
+        std::size_t size;
+    } damaged[] = {{"truncated", bytes.size()}, {"header-only", 12}};
+    for (const auto &soundFont : damaged) {
+        const std::string path = testing::TempDir() + "nimbrost-" + soundFont.name + ".sf2";
+        std::ofstream(path, std::ios::binary).write(bytes.data(), soundFont.size);
+        setenv(NIMBROST_SOUNDFONT_VARIABLE, path.c_str(), 1);
+        testing::internal::CaptureStderr();
+        for (int opening = 0; opening < 2; ++opening) {
+            open();
+            for (int frame = 0; frame < 50; ++frame) {
+                EXPECT_EQ(MMSYSERR_NOMEM, midiOutShortMsg(out, note)) << soundFont.name;
+            }
+            EXPECT_EQ(0u, synthesizerAudioDevice()) << soundFont.name;
+            close();
+        }
+        const std::string line =
+            "nimbrost: the soundfont " + path + " could not be loaded; no sound plays\n";
+        EXPECT_EQ(line + line, testing::internal::GetCapturedStderr()) << soundFont.name;
+        stopSynthesizer();
+        std::remove(path.c_str());
+    }
 }
 
 } // namespace

@@ -1,0 +1,132 @@
+// Fuzz target: the command line. The input is the program's arguments, separated by NUL bytes.
+// The Linux main makes them into the tail, and WinMain runs with it over the recording platform
+// on a headless OpenGL context, until an ESC that comes after the first frame.
+// Checks: the Windows runtime reads the tail back as the same arguments; WinMain returns 0; it
+// makes a window exactly when the tail is empty or holds "/S", "/s" or "-win", with a caption
+// exactly when it holds "-win"; it releases all it made and leaves the display mode as it was.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/entry.h"
+#include "scene/scene.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/support/recording_platform.h"
+
+namespace {
+
+// The arguments the Windows runtime reads from a tail: blanks separate them, double quotes group
+// blanks into one, and backslashes escape a double quote.
+std::vector<std::string> windowsArguments(const char *tail) {
+    std::vector<std::string> arguments;
+    const char *c = tail;
+    for (;;) {
+        while (*c == ' ' || *c == '\t') {
+            ++c;
+        }
+        if (*c == '\0') {
+            return arguments;
+        }
+        std::string argument;
+        bool quoted = false;
+        while (*c != '\0' && (quoted || (*c != ' ' && *c != '\t'))) {
+            std::size_t backslashes = 0;
+            while (*c == '\\') {
+                ++backslashes;
+                ++c;
+            }
+            if (*c == '"') {
+                argument.append(backslashes / 2, '\\');
+                if (backslashes % 2 == 1) {
+                    argument += '"';
+                } else {
+                    quoted = !quoted;
+                }
+                ++c;
+            } else if (backslashes > 0) {
+                argument.append(backslashes, '\\');
+            } else {
+                argument += *c++;
+            }
+        }
+        arguments.push_back(argument);
+    }
+}
+
+int countCalls(const char *name) {
+    const std::string calls = recording::logged({std::string(name) + "("});
+    return static_cast<int>(std::count(calls.begin(), calls.end(), '\n'));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    startFuzzContext();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    std::vector<std::string> arguments;
+    if (size > 0) {
+        arguments.emplace_back();
+        for (std::size_t i = 0; i < size; ++i) {
+            if (data[i] == '\0') {
+                arguments.emplace_back();
+            } else {
+                arguments.back() += static_cast<char>(data[i]);
+            }
+        }
+    }
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments) {
+        pointers.push_back(&argument[0]);
+    }
+    char *tail = makeCommandTail(static_cast<int>(pointers.size()), pointers.data());
+    FUZZ_CHECK(tail != nullptr, "no tail");
+
+    // The runtime drops what leads the tail up to the first character above the space: the
+    // arguments read back whole unless the first one starts with a control character.
+    const bool skipped = !arguments.empty() && !arguments[0].empty() &&
+                         static_cast<unsigned char>(arguments[0][0]) < ' ' &&
+                         arguments[0].find_first_of(" \t") == std::string::npos;
+    FUZZ_CHECK(skipped || windowsArguments(tail) == arguments,
+               "the tail [%s] reads back differently", tail);
+
+    nimbrost::scene = nimbrost::SceneState();
+    recording::clear();
+    recording::postAfterFrames(1, WM_KEYUP, VK_ESCAPE);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    static char moduleImage;
+    const int exitCode =
+        WinMain(reinterpret_cast<HINSTANCE>(&moduleImage), nullptr, tail, SW_SHOWDEFAULT);
+    glPopAttrib();
+
+    const bool windowed = std::strstr(tail, "-win") != nullptr;
+    const bool accepted = tail[0] == '\0' || windowed || std::strstr(tail, "/S") != nullptr ||
+                          std::strstr(tail, "/s") != nullptr;
+    FUZZ_CHECK(exitCode == 0, "[%s] exits with %d", tail, exitCode);
+    FUZZ_CHECK(countCalls("CreateWindowExA") == (accepted ? 1 : 0), "[%s] makes %d windows", tail,
+               countCalls("CreateWindowExA"));
+    FUZZ_CHECK(!accepted || nimbrost::scene.settings.windowed == (windowed ? 1 : 0), "[%s] runs %s",
+               tail, windowed ? "full screen" : "in a window");
+    const struct {
+        const char *made, *released;
+    } pairs[] = {{"CreateWindowExA", "DestroyWindow"},
+                 {"GetDC", "ReleaseDC"},
+                 {"wglCreateContext", "wglDeleteContext"},
+                 {"midiOutOpen", "midiOutClose"},
+                 {"CreateFontA", "DeleteObject"}};
+    for (const auto &pair : pairs) {
+        FUZZ_CHECK(countCalls(pair.made) == countCalls(pair.released), "[%s] %s %d times, %s %d",
+                   tail, pair.made, countCalls(pair.made), pair.released,
+                   countCalls(pair.released));
+    }
+    const std::string modes = recording::logged({"ChangeDisplaySettingsA("});
+    FUZZ_CHECK(modes.empty() || modes.compare(modes.size() - 5, 5, ", 0)\n") == 0,
+               "[%s] leaves the display mode changed:\n%s", tail, modes.c_str());
+    std::free(tail);
+    return 0;
+}

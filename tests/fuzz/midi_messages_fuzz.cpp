@@ -1,0 +1,76 @@
+// Fuzz target: MIDI short messages into the Linux MIDI output and its synthesizer (the General
+// MIDI soundfont, SDL's dummy audio driver). The input is read in records of five bytes: a control
+// byte, whose top bit closes and re-opens the output first, then the message, low byte first.
+// Checks: every message on the open handle is taken, the closed handle is refused, what the
+// synthesizer holds afterwards is in range, and the close brings every channel back to its start
+// with no note sounding.
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/sdl/synthesizer.h"
+#include "platform/win32.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+HMIDIOUT openOutput() {
+    HMIDIOUT out = nullptr;
+    const MMRESULT result = midiOutOpen(&out, MIDI_MAPPER, 0, 0, CALLBACK_NULL);
+    FUZZ_CHECK(result == MMSYSERR_NOERROR, "the output does not open (%u)", result);
+    return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    HMIDIOUT out = openOutput();
+    for (std::size_t at = 0; at + 5 <= size; at += 5) {
+        if (data[at] & 0x80) {
+            FUZZ_CHECK(midiOutClose(out) == MMSYSERR_NOERROR, "the close fails");
+            const HMIDIOUT closed = out;
+            out = openOutput();
+            FUZZ_CHECK(midiOutShortMsg(closed, 0x00403C90) == MMSYSERR_INVALHANDLE,
+                       "a closed handle plays");
+        }
+        const DWORD message = static_cast<DWORD>(data[at + 1]) | data[at + 2] << 8 |
+                              data[at + 3] << 16 | static_cast<DWORD>(data[at + 4]) << 24;
+        const MMRESULT result = midiOutShortMsg(out, message);
+        FUZZ_CHECK(result == MMSYSERR_NOERROR, "message 0x%08x gives %u", message, result);
+    }
+    fluid_synth_t *synth = playingSynthesizer();
+    FUZZ_CHECK(synth != nullptr, "no synthesizer");
+    // Mode messages may have disabled channels; what the others hold is in range.
+    for (int channel = 0; channel < 16; ++channel) {
+        int bend = 0, volume = 0, soundFont = 0, bank = 0, program = 0;
+        if (fluid_synth_get_pitch_bend(synth, channel, &bend) == FLUID_OK) {
+            fluid_synth_get_cc(synth, channel, 7, &volume);
+            fluid_synth_get_program(synth, channel, &soundFont, &bank, &program);
+            FUZZ_CHECK(bend >= 0 && bend < 16384 && volume >= 0 && volume < 128 && program >= 0 &&
+                           program < 128,
+                       "channel %d: bend %d, volume %d, program %d", channel, bend, volume,
+                       program);
+        }
+    }
+    // The close returns every channel to its start and silences every note at once.
+    FUZZ_CHECK(midiOutClose(out) == MMSYSERR_NOERROR, "the close fails");
+    for (int channel = 0; channel < 16; ++channel) {
+        int bend = -1, volume = -1, soundFont = 0, bank = 0, program = -1;
+        fluid_synth_get_pitch_bend(synth, channel, &bend);
+        fluid_synth_get_cc(synth, channel, 7, &volume);
+        fluid_synth_get_program(synth, channel, &soundFont, &bank, &program);
+        FUZZ_CHECK(bend == 8192 && volume == 100 && program == 0,
+                   "after the close, channel %d: bend %d, volume %d, program %d", channel, bend,
+                   volume, program);
+    }
+    fluid_voice_t *voices[256] = {};
+    fluid_synth_get_voicelist(synth, voices, 256, -1);
+    for (fluid_voice_t *voice : voices) {
+        FUZZ_CHECK(voice == nullptr || !fluid_voice_is_on(voice), "a note sounds after the close");
+    }
+    return 0;
+}

@@ -1,0 +1,42 @@
+// The entry of a fuzz target when it is not built for libFuzzer: runs every file it is given, and
+// every file in every folder it is given, through the target once, in name order. A failed check
+// aborts, as under libFuzzer.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+
+int main(int argc, char **argv) {
+    LLVMFuzzerInitialize(&argc, &argv);
+    std::vector<std::filesystem::path> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path given = argv[i];
+        if (std::filesystem::is_directory(given)) {
+            for (const auto &entry : std::filesystem::directory_iterator(given)) {
+                inputs.push_back(entry.path());
+            }
+        } else {
+            inputs.push_back(given);
+        }
+    }
+    std::sort(inputs.begin(), inputs.end());
+    for (const std::filesystem::path &input : inputs) {
+        std::ifstream file(input, std::ios::binary);
+        if (!file) {
+            std::fprintf(stderr, "cannot read %s\n", input.c_str());
+            return 1;
+        }
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(file),
+                                      std::istreambuf_iterator<char>()};
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+    }
+    std::printf("%zu inputs ran\n", inputs.size());
+    return inputs.empty() ? 1 : 0;
+}

@@ -1,0 +1,61 @@
+// The Linux main hands WinMain the tail that Windows hands it for the same arguments. The
+// expected tails are those the Windows build receives under Wine for these arguments.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/entry.h"
+
+namespace {
+
+std::string tailOf(std::vector<std::string> arguments) {
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments) {
+        pointers.push_back(&argument[0]);
+    }
+    char *tail = makeCommandTail(static_cast<int>(pointers.size()), pointers.data());
+    const std::string result = tail;
+    std::free(tail);
+    return result;
+}
+
+TEST(CommandTail, QuotesAndSkipsAsTheWindowsRuntimeDoes) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string tail;
+    } cases[] = {
+        {{}, ""},
+        {{"/s"}, "/s"},
+        {{"/p", "123", "/s"}, "/p 123 /s"},
+        {{""}, "\"\""},
+        {{"", ""}, "\"\" \"\""},
+        {{"", "/s"}, "\"\" /s"},
+        {{"x", ""}, "x \"\""},
+        {{" "}, "\" \""},
+        {{"\t"}, "\"\t\""},
+        {{"a b", "c"}, "\"a b\" c"},
+        {{"a\"b"}, "a\\\"b"},
+        {{"a\\\"b"}, "a\\\\\\\"b"},
+        {{"a b\\"}, "\"a b\\\\\""},
+        {{"a b\\\\"}, "\"a b\\\\\\\\\""},
+        {{"a\\b"}, "a\\b"},
+        {{"\\"}, "\\"},
+        {{"a\nb"}, "a\nb"},
+        {{"\n"}, ""},
+        {{"\v"}, ""},
+        {{"\x01"}, ""},
+        {{"\n/s"}, "/s"},
+        {{"\n", "/s"}, "/s"},
+    };
+    for (const auto &example : cases) {
+        std::string shown;
+        for (const std::string &argument : example.arguments) {
+            shown += "[" + argument + "]";
+        }
+        EXPECT_EQ(example.tail, tailOf(example.arguments)) << shown;
+    }
+}
+
+} // namespace

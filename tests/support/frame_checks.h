@@ -1,0 +1,11 @@
+// What must hold after every frame, however the program was driven: every number in the scene
+// state finite, the modelview stack back at depth 1, and no OpenGL error. For the fuzz targets
+// and the soak.
+#pragma once
+
+namespace framechecks {
+
+// Null when all of it holds, else what does not, in a few words.
+const char *frameFault();
+
+} // namespace framechecks
