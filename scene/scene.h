@@ -141,6 +141,17 @@ void addToNoteMessage(double value);
 EffectFn findEffect(unsigned char key);
 
 void resetScene();
+
+// Makes the first effect of the registry current, as the program does once its OpenGL context is
+// current; the scene reset follows.
+void chooseFirstEffect();
+// Makes the effect whose key is `key` current and resets the scene, as the key's release does;
+// false, with nothing changed, when no effect has that key.
+bool chooseEffect(unsigned char key);
+// Starts the scene on a drawing area of width x height without the program's window (the
+// renderer, the benchmark, the tests): `windowed` set, the first effect current and the scene
+// reset, as the program starts; then, unless `key` is 0, its effect chosen as its key would be.
+void startScene(int width, int height, std::int32_t windowed, unsigned char key);
 // The depth-test and blending state for the current `transparency` flag.
 void applyTransparency();
 // Closes the MIDI output if one is open, then opens the default output again.

@@ -47,7 +47,7 @@ void initOpenGL(HWND window, HDC *deviceContext, HGLRC *renderingContext) {
     choosePixelFormat(*deviceContext);
     *renderingContext = wglCreateContext(*deviceContext);
     wglMakeCurrent(*deviceContext, *renderingContext);
-    scene.currentEffect = effectRegistry[0].draw;
+    chooseFirstEffect();
     if (!scene.settings.windowed) {
         setFullScreen(1);
     }

@@ -64,15 +64,10 @@ void handleKeyRelease(WPARAM code) {
         settings.transparency = flipped(settings.transparency);
         applyTransparency();
         break;
-    default: {
+    default:
         // The effect whose key is the code's low byte; the main keyboard's digits 1 to 8.
-        const EffectFn effect = findEffect(static_cast<unsigned char>(code & 0xFF));
-        if (effect != nullptr) {
-            scene.currentEffect = effect;
-            resetScene();
-        }
+        chooseEffect(static_cast<unsigned char>(code & 0xFF));
         break;
-    }
     }
 }
 

@@ -102,11 +102,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "nimbrost-soak: %s\n", error);
         return 1;
     }
-    scene.width = options.width;
-    scene.height = options.height;
-    scene.settings.windowed = 1;
-    scene.currentEffect = nimbrost::effectRegistry[0].draw;
-    nimbrost::resetScene();
+    nimbrost::startScene(options.width, options.height, 1, 0);
 
     const long warmUp = options.frames / 10;
     const long step = warmUp / togglesCycle > 0 ? warmUp / togglesCycle : 1;

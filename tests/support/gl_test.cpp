@@ -53,9 +53,8 @@ std::vector<int> GlTest::enabled(std::initializer_list<GLenum> capabilities) {
     return found;
 }
 
-void GlTest::startScene(nimbrost::EffectFn effect) {
-    scene.currentEffect = effect;
-    nimbrost::resetScene();
+void GlTest::startScene(char key) {
+    nimbrost::startScene(800, 600, scene.settings.windowed, static_cast<unsigned char>(key));
 }
 
 void GlTest::frame() {

@@ -53,9 +53,9 @@ class GlTest : public ::testing::Test {
     GLint integer(GLenum which);
     // 1 for each capability that is enabled, 0 for each that is not.
     std::vector<int> enabled(std::initializer_list<GLenum> capabilities);
-    // Starts the scene as the program does (first row current, then the scene reset), or with
-    // another effect current.
-    void startScene(nimbrost::EffectFn effect = nimbrost::effectRegistry[0].draw);
+    // Starts the scene at 800 x 600 as the program does (first row current, then the scene
+    // reset), then chooses the effect of `key` as its key would, unless `key` is 0.
+    void startScene(char key = 0);
     // One frame through the frame driver, with the GL call log cleared first.
     void frame();
 };

@@ -43,11 +43,11 @@ class EffectTest : public GlTest {
   protected:
     // Draws the first frame of `effect` on a fresh scene, again until one starts and ends within
     // the same second of the calendar, and returns that second.
-    unsigned int firstFrameSecond(nimbrost::EffectFn effect) {
+    unsigned int firstFrameSecond(char key) {
         std::time_t second;
         do {
             scene = SceneState();
-            startScene(effect);
+            startScene(key);
             second = std::time(nullptr);
             frame();
         } while (std::time(nullptr) != second);
@@ -61,7 +61,7 @@ TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlpha) {
         const auto &expected = rowDrawings[row];
         SCOPED_TRACE(entry.name);
         scene = SceneState();
-        startScene(entry.draw);
+        startScene(entry.key);
         for (int f = 0; f < 3; ++f) {
             frame();
         }
@@ -107,12 +107,12 @@ TEST_F(EffectTest, SquareRootsTakesDraws81To86OnTheProgramsFirstFrameOnly) {
 }
 
 TEST_F(EffectTest, CalendarSeededEffectsSeedOnTheFirstFrameOnly) {
-    nimbrost::srand(firstFrameSecond(nimbrost::drawDancingPolaroids));
+    nimbrost::srand(firstFrameSecond('2'));
     const double polaroid = nimbrost::rand() % 1000;
     frame();
     EXPECT_EQ(scene.polaroidClock, polaroid + 1.0);
 
-    nimbrost::srand(firstFrameSecond(nimbrost::drawBrokenMosaic));
+    nimbrost::srand(firstFrameSecond('8'));
     const double mosaic = nimbrost::rand() * nimbrost::randomScale;
     const double spin = nimbrost::rand() * nimbrost::randomScale;
     frame();
@@ -127,7 +127,7 @@ TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
         nimbrost::Square plain[80];
         for (int personality : {0, 1}) {
             scene = SceneState();
-            startScene(entry.draw);
+            startScene(entry.key);
             scene.settings.squarePersonality = personality;
             // With personality, start where the frame's note crosses 2^32 one way or the other.
             const auto start =
@@ -155,7 +155,7 @@ TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
 }
 
 TEST_F(EffectTest, WishingWellClocksAndRanges) {
-    startScene(nimbrost::drawWishingWell);
+    startScene('3');
     frame();
     EXPECT_EQ(scene.wellClock, 5.0);
     EXPECT_NEAR(scene.wellColorClock, 0.008573420559850385, 1e-15); // 160 steps
@@ -175,7 +175,7 @@ TEST_F(EffectTest, WishingWellClocksAndRanges) {
 }
 
 TEST_F(EffectTest, DancingPolaroidsPutTheAngleBackAndWrapItAboveAHundredTurns) {
-    startScene(nimbrost::drawDancingPolaroids);
+    startScene('2');
     scene.polaroidClock = 100.0;
     frame();
     EXPECT_EQ(scene.polaroidClock, 100.5);

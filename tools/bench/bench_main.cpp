@@ -134,7 +134,7 @@ int profileRun(char key, int frames, bool overlay) {
     if (!makeContext()) {
         return 1;
     }
-    startScene(800, 600, false, nimbrost::findEffect(static_cast<unsigned char>(key)));
+    startBenchScene(800, 600, false, static_cast<unsigned char>(key));
     scene.settings.showInfo = overlay ? 1 : 0;
     drawFrames(20);
     CALLGRIND_START_INSTRUMENTATION;
@@ -206,7 +206,7 @@ int keysRun(int presses) {
     if (!makeContext()) {
         return 1;
     }
-    startScene(800, 600, false, nimbrost::effectRegistry[0].draw);
+    startBenchScene(800, 600, false, '1');
     drawFrames(50);
     std::vector<double> plain, handling, total;
     for (int i = 0; i < presses; ++i) {
@@ -386,7 +386,7 @@ void measureAllocations(const Options &options) {
     } cases[] = {{'1', false}, {'2', false}, {'3', false}, {'4', false}, {'5', false},
                  {'6', false}, {'7', false}, {'8', false}, {'1', true}};
     for (const Case &c : cases) {
-        startScene(800, 600, false, nimbrost::findEffect(static_cast<unsigned char>(c.key)));
+        startBenchScene(800, 600, false, static_cast<unsigned char>(c.key));
         drawFrames(50);
         startCountingAllocations();
         for (int i = 0; i < frames; ++i) {

@@ -113,16 +113,12 @@ double seconds() {
         .count();
 }
 
-void startScene(int width, int height, bool trails, nimbrost::EffectFn effect) {
+void startBenchScene(int width, int height, bool trails, unsigned char key) {
     headless::resizeTarget(width, height);
-    scene.width = width;
-    scene.height = height;
-    scene.settings.windowed = 1;
     scene.settings.clearColorBuffer = trails ? 0 : 1;
     scene.settings.squareBorders = trails ? 1 : 0;
     scene.settings.showInfo = 0;
-    scene.currentEffect = effect;
-    nimbrost::resetScene();
+    nimbrost::startScene(width, height, 1, key);
 }
 
 void drawFrames(int frames) {
@@ -152,14 +148,16 @@ std::vector<Ratio> measureRatios(const RatioPlan &plan) {
 
     std::vector<Ratio> ratios;
     std::vector<double> referenceFps[4];
-    const auto measureRow = [&](const char *name, nimbrost::EffectFn effect, bool overlay) {
+    const auto measureRow = [&](const char *name, char key, bool overlay) {
+        const nimbrost::EffectFn effect = nimbrost::findEffect(static_cast<unsigned char>(key));
         std::printf("%-26s", name);
         for (const Column &column : columns) {
             if (overlay && column.trails) {
                 std::printf(" %-25s", "");
                 continue;
             }
-            startScene(column.width, column.height, column.trails, effect);
+            startBenchScene(column.width, column.height, column.trails,
+                            static_cast<unsigned char>(key));
             Ratio ratio =
                 overlay ? measureRatio(plan, effect, true, effect)
                         : measureRatio(plan, effect, false, column.trails ? drawVeil : drawEmpty);
@@ -178,9 +176,9 @@ std::vector<Ratio> measureRatios(const RatioPlan &plan) {
     char name[64];
     for (const nimbrost::EffectEntry *row = nimbrost::effectRegistry; row->draw; ++row) {
         std::snprintf(name, sizeof name, "%c %s", row->key, row->name);
-        measureRow(name, row->draw, false);
+        measureRow(name, row->key, false);
     }
-    measureRow("1 with the overlay", nimbrost::effectRegistry[0].draw, true);
+    measureRow("1 with the overlay", '1', true);
 
     std::printf("%-26s", "reference frames per second");
     for (const std::vector<double> &fps : referenceFps) {

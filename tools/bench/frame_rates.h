@@ -10,9 +10,10 @@
 
 // Seconds on a steady clock.
 double seconds();
-// Starts the scene in the headless target at a size with an effect, as a key press would; with
-// trails, the colour buffer is kept and the squares have borders.
-void startScene(int width, int height, bool trails, nimbrost::EffectFn effect);
+// Starts the scene in the headless target at a size as the program starts it, then chooses the
+// effect of `key` as its key would; with trails, the colour buffer is kept and the squares have
+// borders.
+void startBenchScene(int width, int height, bool trails, unsigned char key);
 // Frames as the program's loop draws them, the overlay over each while `showInfo` is on, each
 // finished before the next.
 void drawFrames(int frames);

@@ -201,18 +201,12 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    using nimbrost::scene;
-    scene.width = static_cast<int>(options.width);
-    scene.height = static_cast<int>(options.height);
-    scene.settings.windowed = 1;
     if (options.calendar >= 0) {
         fixedCalendar = static_cast<std::time_t>(options.calendar);
-        scene.calendarClock = readFixedCalendar;
+        nimbrost::scene.calendarClock = readFixedCalendar;
     }
-    scene.currentEffect = nimbrost::effectRegistry[0].draw;
-    nimbrost::resetScene();
-    scene.currentEffect = nimbrost::findEffect(static_cast<unsigned char>(options.key));
-    nimbrost::resetScene();
+    nimbrost::startScene(static_cast<int>(options.width), static_cast<int>(options.height), 1,
+                         static_cast<unsigned char>(options.key));
 
     std::vector<std::uint8_t> rgba;
     std::vector<std::string> written;
