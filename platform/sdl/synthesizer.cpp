@@ -31,7 +31,6 @@ struct Synthesizer {
     fluid_settings_t *settings;
     fluid_synth_t *synth; // set before the device first opens, freed after it closes
     bool audioStarted;    // SDL's audio and timer subsystems, kept once started
-    bool stopsAtExit;
     // Under deviceLock: the device is opened by a note on the program's thread and closed by the
     // silence check on SDL's timer thread.
     SDL_AudioDeviceID device;
@@ -181,11 +180,6 @@ bool audioOffered() {
         }
         SDL_InitSubSystem(SDL_INIT_TIMER);
         synthesizer.audioStarted = true;
-    }
-    if (!synthesizer.stopsAtExit) {
-        // Stop SDL's audio and timer threads before the process tears down what they use.
-        std::atexit(stopSynthesizer);
-        synthesizer.stopsAtExit = true;
     }
     return SDL_GetNumAudioDevices(0) != 0;
 }

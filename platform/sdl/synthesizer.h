@@ -20,7 +20,9 @@ constexpr Uint32 synthesizerSilenceLimit = 3000;
 // A soundfont that failed to load, or a device that failed to open, is tried again from here on.
 bool startSynthesizer();
 
-// Closes the audio device and frees the synthesizer with its soundfont. Runs at exit too.
+// Closes the audio device, stops SDL's audio and timer threads and frees the synthesizer with its
+// soundfont. A program that started the synthesizer calls it before it ends, so that those
+// threads are gone before the process tears down what they use.
 void stopSynthesizer();
 
 // The synthesizer, loaded now if it was not; null when the soundfont cannot be loaded. A failed

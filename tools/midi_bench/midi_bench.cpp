@@ -122,6 +122,7 @@ int main() {
     const double firstOpen = secondsSince(start);
     if (opened != MMSYSERR_NOERROR) {
         std::printf("midiOutOpen failed with %u: no soundfont or no audio device\n", opened);
+        stopSynthesizer();
         return 1;
     }
     start = Clock::now();
@@ -171,5 +172,6 @@ int main() {
         midiOutOpen(&out, MIDI_MAPPER, 0, 0, CALLBACK_NULL);
     }
     midiOutClose(out);
+    stopSynthesizer();
     return 0;
 }
