@@ -43,7 +43,7 @@ void post(HWND__ *window, UINT message, WPARAM wParam, LPARAM lParam, const POIN
     entry.message = message;
     entry.wParam = wParam;
     entry.lParam = lParam;
-    entry.time = SDL_GetTicks();
+    entry.time = GetTickCount();
     entry.pt = pointer;
 }
 
@@ -381,7 +381,7 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
         std::memset(lpMsg, 0, sizeof *lpMsg);
         lpMsg->message = WM_QUIT;
         lpMsg->wParam = static_cast<WPARAM>(quitCode);
-        lpMsg->time = SDL_GetTicks();
+        lpMsg->time = GetTickCount();
         if (wRemoveMsg & PM_REMOVE) {
             quitPosted = false;
         }
