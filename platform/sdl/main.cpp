@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sdl/close_signals.h"
 #include "platform/sdl/entry.h"
 
 namespace {
@@ -48,13 +49,7 @@ void *loadProgram() {
 } // namespace
 
 int main(int argc, char **argv) {
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = onCloseSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    catchCloseSignals(onCloseSignal);
 
     void *program = loadProgram();
     const ProgramEntry run =

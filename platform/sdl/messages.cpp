@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "platform/sdl/close_signals.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace {
@@ -340,13 +341,7 @@ void dropMessagesFor(HWND__ *window) {
 }
 
 void installCloseSignals() {
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = onCloseSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    catchCloseSignals(onCloseSignal);
 }
 
 void requestClose() {
