@@ -60,6 +60,8 @@ struct Platform : ::testing::Test {
     }
     void TearDown() override { DestroyWindow(window); }
 
+    SDL_Window *sdl() { return platform::findWindow(window)->sdl; }
+
     // Dispatches messages until `done` holds; false if it did not within two seconds.
     bool pumpUntil(const std::function<bool()> &done) {
         const Uint32 start = SDL_GetTicks();
@@ -91,14 +93,14 @@ struct Platform : ::testing::Test {
     void activate() {
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
-        ASSERT_TRUE(SDL_GetWindowWMInfo(window->sdl, &info));
+        ASSERT_TRUE(SDL_GetWindowWMInfo(sdl(), &info));
         ASSERT_TRUE(run("xdotool windowactivate --sync " + std::to_string(info.info.x11.window)));
-        EXPECT_TRUE(pumpUntil([&] { return SDL_GetKeyboardFocus() == window->sdl; }));
+        EXPECT_TRUE(pumpUntil([&] { return SDL_GetKeyboardFocus() == sdl(); }));
     }
     // An xdotool command that moves the pointer to the client point (x, y).
     std::string pointerTo(int x, int y) {
         int left = 0, top = 0;
-        SDL_GetWindowPosition(window->sdl, &left, &top);
+        SDL_GetWindowPosition(sdl(), &left, &top);
         return " mousemove " + std::to_string(left + x) + " " + std::to_string(top + y) + " ";
     }
 };
@@ -124,9 +126,9 @@ TEST_F(Platform, CreateSendsCreateFirstAndTheOuterRectangleIs800x600AtTheOrigin)
     // openbox adds a title bar; once it says how high, the client area shrinks to fit.
     int x = 0, y = 0, width = 0, height = 0, top = 0, left = 0, bottom = 0, right = 0;
     EXPECT_TRUE(pumpUntil([&] {
-        SDL_GetWindowPosition(window->sdl, &x, &y);
-        SDL_GetWindowSize(window->sdl, &width, &height);
-        SDL_GetWindowBordersSize(window->sdl, &top, &left, &bottom, &right);
+        SDL_GetWindowPosition(sdl(), &x, &y);
+        SDL_GetWindowSize(sdl(), &width, &height);
+        SDL_GetWindowBordersSize(sdl(), &top, &left, &bottom, &right);
         return top > 0 && x - left == 0 && y - top == 0 && width + left + right == 800 &&
                height + top + bottom == 600;
     }));
@@ -322,7 +324,7 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndStayInTheClientArea) {
     };
     using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
     int left = 0, top = 0;
-    SDL_GetWindowPosition(window->sdl, &left, &top);
+    SDL_GetWindowPosition(sdl(), &left, &top);
     for (const auto &pointerCase : cases) {
         Messages expected;
         for (const Expected &message : pointerCase.messages) {
@@ -363,7 +365,7 @@ TEST_F(Platform, CloseRequestsAndSignalsBecomeOneCloseMessageEach) {
     SDL_Event event = {};
     event.window.type = SDL_WINDOWEVENT;
     event.window.event = SDL_WINDOWEVENT_CLOSE;
-    event.window.windowID = window->sdlId;
+    event.window.windowID = platform::findWindow(window)->sdlId;
     SDL_PushEvent(&event);
     take(WM_CLOSE, WM_CLOSE);
     platform::installCloseSignals();
@@ -408,8 +410,7 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
         mode.dmDisplayFrequency = modeCase.frequency;
         EXPECT_EQ(ChangeDisplaySettingsA(&mode, modeCase.flags), modeCase.result)
             << modeCase.width << " " << modeCase.bits << " " << modeCase.frequency;
-        EXPECT_EQ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0,
-                  modeCase.fullScreen)
+        EXPECT_EQ((SDL_GetWindowFlags(sdl()) & SDL_WINDOW_FULLSCREEN) != 0, modeCase.fullScreen)
             << modeCase.width;
         SDL_DisplayMode shown = {};
         SDL_GetCurrentDisplayMode(0, &shown);
@@ -418,7 +419,7 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
     DEVMODEA cleared = {};
     cleared.dmSize = sizeof cleared;
     EXPECT_EQ(ChangeDisplaySettingsA(&cleared, 0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(sdl()) & SDL_WINDOW_FULLSCREEN, 0u);
 
     EXPECT_EQ(ShowCursor(FALSE), -1);
     EXPECT_EQ(ShowCursor(FALSE), -2);
