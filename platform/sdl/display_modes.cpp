@@ -60,7 +60,7 @@ bool hostModeRequested(const DEVMODEA &request) {
 
 LONG enterFullScreen(const SDL_DisplayMode &mode) {
     LONG result = DISP_CHANGE_FAILED;
-    for (HWND__ &window : platform::windows) {
+    for (platform::WindowObject &window : platform::windows) {
         if (!window.inUse || (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_SHOWN) == 0) {
             continue;
         }
@@ -76,7 +76,7 @@ LONG enterFullScreen(const SDL_DisplayMode &mode) {
 
 LONG leaveFullScreen() {
     LONG result = DISP_CHANGE_SUCCESSFUL;
-    for (HWND__ &window : platform::windows) {
+    for (platform::WindowObject &window : platform::windows) {
         if (!window.inUse || !window.fullScreen) {
             continue;
         }

@@ -61,18 +61,13 @@ constexpr int stockCount = sizeof stockObjects / sizeof stockObjects[0];
 constexpr int fontCapacity = 16;
 GdiObject fonts[fontCapacity];
 
+// The stock objects' handles, opened together by the first GetStockObject and never closed.
+HGDIOBJ stockHandles[stockCount];
+bool stockHandlesOpened = false;
+
 GdiObject *findObject(HGDIOBJ handle) {
-    for (GdiObject &object : stockObjects) {
-        if (&object == handle && object.inUse) {
-            return &object;
-        }
-    }
-    for (GdiObject &object : fonts) {
-        if (&object == handle && object.inUse) {
-            return &object;
-        }
-    }
-    return nullptr;
+    return static_cast<GdiObject *>(
+        platform::handleObject(handle, platform::HandleKind::gdiObject));
 }
 
 bool isStock(const GdiObject *object) {
@@ -80,7 +75,7 @@ bool isStock(const GdiObject *object) {
 }
 
 bool selectedSomewhere(HGDIOBJ object) {
-    for (const HWND__ &window : platform::windows) {
+    for (const platform::WindowObject &window : platform::windows) {
         if (window.inUse && window.dc.font == object) {
             return true;
         }
@@ -220,10 +215,16 @@ void platform::finishFonts() {
 }
 
 HGDIOBJ GetStockObject(int i) {
-    if (i < 0 || i >= stockCount || !stockObjects[i].inUse) {
-        return nullptr;
+    if (!stockHandlesOpened) {
+        stockHandlesOpened = true;
+        for (int stock = 0; stock < stockCount; ++stock) {
+            if (stockObjects[stock].inUse) {
+                stockHandles[stock] =
+                    platform::openHandle(platform::HandleKind::gdiObject, &stockObjects[stock]);
+            }
+        }
     }
-    return &stockObjects[i];
+    return i >= 0 && i < stockCount ? stockHandles[i] : nullptr;
 }
 
 HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic, DWORD, DWORD,
@@ -231,6 +232,10 @@ HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
     for (GdiObject &object : fonts) {
         if (object.inUse) {
             continue;
+        }
+        HGDIOBJ handle = platform::openHandle(platform::HandleKind::gdiObject, &object);
+        if (handle == nullptr) {
+            return nullptr;
         }
         object = GdiObject();
         object.kind = GdiKind::font;
@@ -242,14 +247,14 @@ HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
         if (pszFaceName != nullptr) {
             std::strncpy(object.font.face, pszFaceName, sizeof object.font.face - 1);
         }
-        return reinterpret_cast<HFONT>(&object);
+        return static_cast<HFONT>(handle);
     }
     return nullptr;
 }
 
 // Only fonts are selected here, the one kind that matters to OpenGL drawing.
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
-    HDC__ *dc = platform::findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     const GdiObject *object = findObject(h);
     if (dc == nullptr || object == nullptr || object->kind != GdiKind::font) {
         return nullptr;
@@ -266,6 +271,7 @@ BOOL DeleteObject(HGDIOBJ ho) {
         return FALSE;
     }
     if (!isStock(object)) {
+        platform::closeHandle(ho, platform::HandleKind::gdiObject);
         *object = GdiObject();
     }
     return TRUE;
@@ -275,7 +281,7 @@ BOOL DeleteObject(HGDIOBJ ho) {
 // context: glBitmap with the origin on the baseline at the pen position and the advance in
 // whole pixels. Needs a current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
-    HDC__ *dc = platform::findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr || SDL_GL_GetCurrentContext() == nullptr) {
         return FALSE;
     }

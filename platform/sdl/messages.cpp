@@ -35,12 +35,13 @@ void onCloseSignal(int) {
     closeSignalled = 1;
 }
 
-void post(HWND__ *window, UINT message, WPARAM wParam, LPARAM lParam, const POINT &pointer) {
+void post(const platform::WindowObject *window, UINT message, WPARAM wParam, LPARAM lParam,
+          const POINT &pointer) {
     if (queued == queueCapacity) {
         return;
     }
     MSG &entry = queue[queued++];
-    entry.hwnd = window;
+    entry.hwnd = window->handle;
     entry.message = message;
     entry.wParam = wParam;
     entry.lParam = lParam;
@@ -90,7 +91,7 @@ WPARAM buttonBits(Uint32 sdlButtons) {
 // Windows sends pointer messages to the window under the pointer, and the program never captures
 // the mouse: a drag that leaves the client area sends nothing until it comes back, though X goes
 // on reporting it to the window where it began. `place` is where the pointer really is.
-bool overClientArea(HWND__ *window, const POINT &place) {
+bool overClientArea(const platform::WindowObject *window, const POINT &place) {
     int width = 0, height = 0;
     SDL_GetWindowSize(window->sdl, &width, &height);
     return place.x >= 0 && place.y >= 0 && place.x < width && place.y < height;
@@ -104,12 +105,12 @@ LPARAM packPoint(int x, int y) {
 // The window an input event is for. SDL names no window (id 0) until it has noticed that one of
 // ours has the focus, which can come after the first keys; the X server sends input only to a
 // window that has it, so such events go to the program's first visible window.
-HWND__ *inputWindow(Uint32 sdlId) {
-    HWND__ *window = platform::findWindowBySdlId(sdlId);
+platform::WindowObject *inputWindow(Uint32 sdlId) {
+    platform::WindowObject *window = platform::findWindowBySdlId(sdlId);
     if (window != nullptr || sdlId != 0) {
         return window;
     }
-    for (HWND__ &candidate : platform::windows) {
+    for (platform::WindowObject &candidate : platform::windows) {
         if (candidate.inUse && (SDL_GetWindowFlags(candidate.sdl) & SDL_WINDOW_SHOWN) != 0) {
             return &candidate;
         }
@@ -134,7 +135,7 @@ bool systemKey(UINT code, bool up, const platform::Modifiers &held) {
 }
 
 void postKey(const SDL_KeyboardEvent &key, const platform::Modifiers &held) {
-    HWND__ *window = inputWindow(key.windowID);
+    platform::WindowObject *window = inputWindow(key.windowID);
     // Shift turns the keypad's digits back into navigation keys, as on Windows.
     const UINT code =
         platform::virtualKey(key.keysym.scancode, key.keysym.sym, held.numLock && !held.shift);
@@ -162,7 +163,7 @@ void postKey(const SDL_KeyboardEvent &key, const platform::Modifiers &held) {
 
 void postButton(const SDL_MouseButtonEvent &button, const platform::Modifiers &held,
                 const POINT &place) {
-    HWND__ *window = inputWindow(button.windowID);
+    platform::WindowObject *window = inputWindow(button.windowID);
     const bool down = button.type == SDL_MOUSEBUTTONDOWN;
     WPARAM bit = 0;
     UINT message = 0;
@@ -191,7 +192,7 @@ void postButton(const SDL_MouseButtonEvent &button, const platform::Modifiers &h
 
 void postMotion(const SDL_MouseMotionEvent &motion, const platform::Modifiers &held,
                 const POINT &place) {
-    HWND__ *window = inputWindow(motion.windowID);
+    platform::WindowObject *window = inputWindow(motion.windowID);
     if (window != nullptr && overClientArea(window, place)) {
         post(window, WM_MOUSEMOVE, buttonBits(motion.state) | modifierBits(held),
              packPoint(motion.x, motion.y), pointerOnScreen());
@@ -201,7 +202,7 @@ void postMotion(const SDL_MouseMotionEvent &motion, const platform::Modifiers &h
 // One notch is 120, positive away from the user; the position is on the screen.
 void postWheel(const SDL_MouseWheelEvent &wheel, const platform::Modifiers &held,
                const POINT &place) {
-    HWND__ *window = inputWindow(wheel.windowID);
+    platform::WindowObject *window = inputWindow(wheel.windowID);
     if (window == nullptr || !overClientArea(window, place)) {
         return;
     }
@@ -272,7 +273,7 @@ void translate(const SDL_Event &event) {
     } else if (isInput(event.type)) {
         translateInput(event);
     } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        HWND__ *window = platform::findWindowBySdlId(event.window.windowID);
+        platform::WindowObject *window = platform::findWindowBySdlId(event.window.windowID);
         if (window != nullptr) {
             post(window, WM_CLOSE, 0, 0, pointerOnScreen());
         }
@@ -285,7 +286,7 @@ void deliverCloseSignal() {
         return;
     }
     bool delivered = false;
-    for (HWND__ &window : platform::windows) {
+    for (platform::WindowObject &window : platform::windows) {
         if (window.inUse) {
             post(&window, WM_CLOSE, 0, 0, POINT{0, 0});
             delivered = true;
@@ -332,9 +333,9 @@ void removeQueued(int index) {
 
 namespace platform {
 
-void dropMessagesFor(HWND__ *window) {
+void dropMessagesFor(WindowObject *window) {
     for (int i = queued - 1; i >= 0; --i) {
-        if (queue[i].hwnd == window) {
+        if (queue[i].hwnd == window->handle) {
             removeQueued(i);
         }
     }
@@ -396,7 +397,8 @@ BOOL TranslateMessage(const MSG *lpMsg) {
 }
 
 LRESULT DispatchMessageA(const MSG *lpMsg) {
-    HWND__ *window = lpMsg != nullptr ? platform::findWindow(lpMsg->hwnd) : nullptr;
+    const platform::WindowObject *window =
+        lpMsg != nullptr ? platform::findWindow(lpMsg->hwnd) : nullptr;
     if (window == nullptr) {
         return 0;
     }

@@ -1,39 +1,35 @@
 // Device contexts, the one pixel format and OpenGL contexts on SDL.
 #include "platform/sdl/sdl_platform.h"
 
-struct HGLRC__ {
+namespace {
+
+struct RenderingContext {
     bool inUse;
     SDL_GLContext context;
 };
 
-namespace {
-
 constexpr int contextCapacity = 4;
-HGLRC__ contexts[contextCapacity];
+RenderingContext contexts[contextCapacity];
 
 // The only pixel format, fixed when the window is made (see CreateWindowExA).
 constexpr int offeredFormat = 1;
 
-HGLRC__ *findContext(HGLRC handle) {
-    for (HGLRC__ &context : contexts) {
-        if (&context == handle && context.inUse) {
-            return &context;
-        }
-    }
-    return nullptr;
+RenderingContext *findContext(HGLRC handle) {
+    return static_cast<RenderingContext *>(
+        platform::handleObject(handle, platform::HandleKind::renderingContext));
 }
 
 } // namespace
 
 HDC GetDC(HWND hWnd) {
-    HWND__ *window = platform::findWindow(hWnd);
-    return window != nullptr ? &window->dc : nullptr;
+    const platform::WindowObject *window = platform::findWindow(hWnd);
+    return window != nullptr ? window->dc.handle : nullptr;
 }
 
-// The window's own context stays with it: releasing it only checks that it belongs there.
-int ReleaseDC(HWND hWnd, HDC hDC) {
-    HWND__ *window = platform::findWindow(hWnd);
-    return window != nullptr && &window->dc == hDC ? 1 : 0;
+// The window's own context stays with it: releasing it only checks that the context is live. As
+// on Windows, the window named goes unchecked.
+int ReleaseDC(HWND, HDC hDC) {
+    return platform::findDc(hDC) != nullptr ? 1 : 0;
 }
 
 int ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *ppfd) {
@@ -42,7 +38,7 @@ int ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *ppfd) {
 
 // As on Windows, a window's pixel format is set once.
 BOOL SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *) {
-    HDC__ *dc = platform::findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr || format != offeredFormat || dc->pixelFormat != 0) {
         return FALSE;
     }
@@ -54,12 +50,12 @@ BOOL SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *) {
 // Windows drivers do by default; where the driver refuses, frames run unpaced. The context that
 // was current before stays current.
 HGLRC wglCreateContext(HDC hdc) {
-    HDC__ *dc = platform::findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr || dc->pixelFormat == 0) {
         return nullptr;
     }
-    HGLRC__ *slot = nullptr;
-    for (HGLRC__ &context : contexts) {
+    RenderingContext *slot = nullptr;
+    for (RenderingContext &context : contexts) {
         if (!context.inUse) {
             slot = &context;
             break;
@@ -68,25 +64,31 @@ HGLRC wglCreateContext(HDC hdc) {
     if (slot == nullptr) {
         return nullptr;
     }
+    HGLRC handle =
+        static_cast<HGLRC>(platform::openHandle(platform::HandleKind::renderingContext, slot));
+    if (handle == nullptr) {
+        return nullptr;
+    }
     SDL_Window *previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
     SDL_GLContext context = SDL_GL_CreateContext(dc->window->sdl);
     if (context == nullptr) {
+        platform::closeHandle(handle, platform::HandleKind::renderingContext);
         return nullptr;
     }
     SDL_GL_SetSwapInterval(1);
     SDL_GL_MakeCurrent(previousWindow, previousContext);
     slot->inUse = true;
     slot->context = context;
-    return slot;
+    return handle;
 }
 
 BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
     if (hglrc == nullptr) {
         return SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
     }
-    HDC__ *dc = platform::findDc(hdc);
-    HGLRC__ *context = findContext(hglrc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
+    const RenderingContext *context = findContext(hglrc);
     if (dc == nullptr || context == nullptr) {
         return FALSE;
     }
@@ -94,17 +96,18 @@ BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
 }
 
 BOOL wglDeleteContext(HGLRC hglrc) {
-    HGLRC__ *context = findContext(hglrc);
+    RenderingContext *context = findContext(hglrc);
     if (context == nullptr) {
         return FALSE;
     }
     SDL_GL_DeleteContext(context->context);
-    *context = HGLRC__();
+    platform::closeHandle(hglrc, platform::HandleKind::renderingContext);
+    *context = RenderingContext();
     return TRUE;
 }
 
 BOOL SwapBuffers(HDC hdc) {
-    HDC__ *dc = platform::findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr) {
         return FALSE;
     }

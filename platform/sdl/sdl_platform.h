@@ -1,23 +1,32 @@
-// What the files of the SDL platform layer share: the window table with each window's device
-// context, video start-up, and the hooks between windows, messages and display modes.
+// What the files of the SDL platform layer share: the windows with their device contexts, video
+// start-up, and the hooks between windows, messages and display modes. Handles are reached through
+// the handle table, never read through.
 #pragma once
 
 #include <SDL.h>
 
+#include "platform/sdl/handle_table.h"
 #include "platform/win32.h"
 
-struct HDC__ {
-    HWND__ *window;
+namespace platform {
+
+struct WindowObject;
+
+// A window's own device context: every window keeps one, as with CS_OWNDC.
+struct DeviceContext {
+    HDC handle;
+    WindowObject *window;
     HGDIOBJ font;    // the font selected into the context
     int pixelFormat; // 0 until SetPixelFormat
 };
 
-struct HWND__ {
+struct WindowObject {
     bool inUse;
     bool destroying;
     bool fullScreen; // made full screen by a display-mode change
     // Drawn into a screen-saver host's window: its frame, place and size are the host's.
     bool hosted;
+    HWND handle;
     SDL_Window *sdl;
     Uint32 sdlId;
     WNDPROC procedure;
@@ -26,13 +35,11 @@ struct HWND__ {
     // inside it once the window manager reports its decorations.
     int x, y, width, height;
     int borderTop, borderLeft, borderBottom, borderRight; // decorations last fitted for
-    HDC__ dc;
+    DeviceContext dc;
 };
 
-namespace platform {
-
 constexpr int windowCapacity = 4;
-extern HWND__ windows[windowCapacity];
+extern WindowObject windows[windowCapacity];
 
 // Starts SDL's video on a real display (X11, else Wayland), unless SDL_VIDEODRIVER names another
 // driver. False when there is no display; that is remembered.
@@ -42,19 +49,19 @@ bool videoReady();
 void shutdownVideo();
 
 // The live window behind a handle or an SDL window id, else null.
-HWND__ *findWindow(HWND handle);
-HWND__ *findWindowBySdlId(Uint32 id);
-HDC__ *findDc(HDC handle);
+WindowObject *findWindow(HWND handle);
+WindowObject *findWindowBySdlId(Uint32 id);
+DeviceContext *findDc(HDC handle);
 
 // Fits the client area into the outer rectangle for the decorations the window has now.
-void fitWindow(HWND__ *window);
+void fitWindow(WindowObject *window);
 // Fits every window whose decorations changed since it was last fitted.
 void refitWindows();
 // Gives the window the border its style asks for: decorated with a full caption, else none.
-void applyBorder(HWND__ *window);
+void applyBorder(WindowObject *window);
 
 // Forgets queued messages for a window that is going away.
-void dropMessagesFor(HWND__ *window);
+void dropMessagesFor(WindowObject *window);
 // SIGINT and SIGTERM post WM_CLOSE to every window instead of ending the process.
 void installCloseSignals();
 // Asks every window to close, as those signals do.

@@ -90,23 +90,25 @@ int atLeastOne(int size) {
     return size < 1 ? 1 : size;
 }
 
+// Ends the handles of a window and of its device context, those it has, and frees its place.
+void forgetWindow(platform::WindowObject *window) {
+    platform::closeHandle(window->dc.handle, platform::HandleKind::deviceContext);
+    platform::closeHandle(window->handle, platform::HandleKind::window);
+    *window = platform::WindowObject();
+}
+
 } // namespace
 
 namespace platform {
 
-HWND__ windows[windowCapacity];
+WindowObject windows[windowCapacity];
 
-HWND__ *findWindow(HWND handle) {
-    for (HWND__ &window : windows) {
-        if (&window == handle && window.inUse) {
-            return &window;
-        }
-    }
-    return nullptr;
+WindowObject *findWindow(HWND handle) {
+    return static_cast<WindowObject *>(handleObject(handle, HandleKind::window));
 }
 
-HWND__ *findWindowBySdlId(Uint32 id) {
-    for (HWND__ &window : windows) {
+WindowObject *findWindowBySdlId(Uint32 id) {
+    for (WindowObject &window : windows) {
         if (window.inUse && window.sdlId == id) {
             return &window;
         }
@@ -114,17 +116,12 @@ HWND__ *findWindowBySdlId(Uint32 id) {
     return nullptr;
 }
 
-HDC__ *findDc(HDC handle) {
-    for (HWND__ &window : windows) {
-        if (&window.dc == handle && window.inUse) {
-            return &window.dc;
-        }
-    }
-    return nullptr;
+DeviceContext *findDc(HDC handle) {
+    return static_cast<DeviceContext *>(handleObject(handle, HandleKind::deviceContext));
 }
 
 // A host's window keeps the host's place, size and decorations.
-void fitWindow(HWND__ *window) {
+void fitWindow(WindowObject *window) {
     if (window->hosted) {
         return;
     }
@@ -150,7 +147,7 @@ void fitWindow(HWND__ *window) {
 }
 
 void refitWindows() {
-    for (HWND__ &window : windows) {
+    for (WindowObject &window : windows) {
         if (!window.inUse || window.fullScreen ||
             (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_SHOWN) == 0) {
             continue;
@@ -164,7 +161,7 @@ void refitWindows() {
     }
 }
 
-void applyBorder(HWND__ *window) {
+void applyBorder(WindowObject *window) {
     if (window->hosted) {
         return;
     }
@@ -205,8 +202,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         !platform::ensureVideo()) {
         return nullptr;
     }
-    HWND__ *window = nullptr;
-    for (HWND__ &slot : platform::windows) {
+    platform::WindowObject *window = nullptr;
+    for (platform::WindowObject &slot : platform::windows) {
         if (!slot.inUse) {
             window = &slot;
             break;
@@ -214,6 +211,14 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     }
     const platform::HostWindow host = platform::hostWindowState();
     if (window == nullptr || host == platform::HostWindow::refused) {
+        return nullptr;
+    }
+    *window = platform::WindowObject();
+    window->handle = static_cast<HWND>(platform::openHandle(platform::HandleKind::window, window));
+    window->dc.handle =
+        static_cast<HDC>(platform::openHandle(platform::HandleKind::deviceContext, &window->dc));
+    if (window->handle == nullptr || window->dc.handle == nullptr) {
+        forgetWindow(window);
         return nullptr;
     }
     const LONG style = static_cast<LONG>(dwStyle);
@@ -230,9 +235,9 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                                atLeastOne(nWidth), atLeastOne(nHeight), flags);
     }
     if (sdl == nullptr) {
+        forgetWindow(window);
         return nullptr;
     }
-    *window = HWND__();
     window->inUse = true;
     window->hosted = host == platform::HostWindow::ready;
     window->sdl = sdl;
@@ -248,19 +253,19 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
 
     CREATESTRUCTA create = {lpParam, hInstance, hMenu, hWndParent,   nHeight,     nWidth,
                             Y,       X,         style, lpWindowName, lpClassName, dwExStyle};
-    if (window->procedure(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        DestroyWindow(window);
+    if (window->procedure(window->handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(window->handle);
         return nullptr;
     }
     if ((style & WS_VISIBLE) && !window->hosted) {
         SDL_ShowWindow(sdl);
         platform::fitWindow(window);
     }
-    return window;
+    return window->handle;
 }
 
 BOOL DestroyWindow(HWND hWnd) {
-    HWND__ *window = platform::findWindow(hWnd);
+    platform::WindowObject *window = platform::findWindow(hWnd);
     if (window == nullptr || window->destroying) {
         return FALSE;
     }
@@ -271,7 +276,7 @@ BOOL DestroyWindow(HWND hWnd) {
     if (window->hosted) {
         platform::releaseHostWindow();
     }
-    *window = HWND__();
+    forgetWindow(window);
     return TRUE;
 }
 
@@ -283,14 +288,14 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
 }
 
 LONG GetWindowLongA(HWND hWnd, int nIndex) {
-    const HWND__ *window = platform::findWindow(hWnd);
+    const platform::WindowObject *window = platform::findWindow(hWnd);
     return window != nullptr && nIndex == GWL_STYLE ? window->style : 0;
 }
 
 // The caption bits decide the window's decorations; while the window is full screen they take
 // effect when it leaves full screen.
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
-    HWND__ *window = platform::findWindow(hWnd);
+    platform::WindowObject *window = platform::findWindow(hWnd);
     if (window == nullptr || nIndex != GWL_STYLE) {
         return 0;
     }
@@ -305,7 +310,7 @@ LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
 // Moves and sizes the outer rectangle unless told not to, and gives the window the border of its
 // style when the frame changed. There is one window, so the z order is not kept.
 BOOL SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
-    HWND__ *window = platform::findWindow(hWnd);
+    platform::WindowObject *window = platform::findWindow(hWnd);
     if (window == nullptr) {
         return FALSE;
     }

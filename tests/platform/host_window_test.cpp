@@ -75,7 +75,8 @@ TEST(HostWindow, StandsForTheScreenAndKeepsItsPlaceSizeFrameModeAndCursor) {
     ASSERT_NE(window, nullptr);
     // The host's full-screen state is not taken for a full-screen window of the program's own,
     // which SDL would put back into full screen, display mode and all, on every map.
-    EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & (SDL_WINDOW_FOREIGN | SDL_WINDOW_FULLSCREEN),
+    EXPECT_EQ(SDL_GetWindowFlags(platform::findWindow(window)->sdl) &
+                  (SDL_WINDOW_FOREIGN | SDL_WINDOW_FULLSCREEN),
               static_cast<Uint32>(SDL_WINDOW_FOREIGN));
 
     // What a full-screen start and key F do: hide the cursor, change the mode, drop and restore
@@ -100,7 +101,7 @@ TEST(HostWindow, StandsForTheScreenAndKeepsItsPlaceSizeFrameModeAndCursor) {
     SetWindowPos(window, nullptr, 0, 0, 800, 600, 0);
     DEVMODEA desktop = {};
     EXPECT_EQ(ChangeDisplaySettingsA(&desktop, 0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_FALSE(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_FALSE(SDL_GetWindowFlags(platform::findWindow(window)->sdl) & SDL_WINDOW_FULLSCREEN);
     SDL_GetCurrentDisplayMode(0, &after);
     EXPECT_EQ(after.w, before.w);
     EXPECT_EQ(after.h, before.h);

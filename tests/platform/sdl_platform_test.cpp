@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <set>
@@ -60,6 +61,8 @@ struct Platform : ::testing::Test {
     }
     void TearDown() override { DestroyWindow(window); }
 
+    SDL_Window *sdl() { return platform::findWindow(window)->sdl; }
+
     // Dispatches messages until `done` holds; false if it did not within two seconds.
     bool pumpUntil(const std::function<bool()> &done) {
         const Uint32 start = SDL_GetTicks();
@@ -91,14 +94,14 @@ struct Platform : ::testing::Test {
     void activate() {
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
-        ASSERT_TRUE(SDL_GetWindowWMInfo(window->sdl, &info));
+        ASSERT_TRUE(SDL_GetWindowWMInfo(sdl(), &info));
         ASSERT_TRUE(run("xdotool windowactivate --sync " + std::to_string(info.info.x11.window)));
-        EXPECT_TRUE(pumpUntil([&] { return SDL_GetKeyboardFocus() == window->sdl; }));
+        EXPECT_TRUE(pumpUntil([&] { return SDL_GetKeyboardFocus() == sdl(); }));
     }
     // An xdotool command that moves the pointer to the client point (x, y).
     std::string pointerTo(int x, int y) {
         int left = 0, top = 0;
-        SDL_GetWindowPosition(window->sdl, &left, &top);
+        SDL_GetWindowPosition(sdl(), &left, &top);
         return " mousemove " + std::to_string(left + x) + " " + std::to_string(top + y) + " ";
     }
 };
@@ -124,9 +127,9 @@ TEST_F(Platform, CreateSendsCreateFirstAndTheOuterRectangleIs800x600AtTheOrigin)
     // openbox adds a title bar; once it says how high, the client area shrinks to fit.
     int x = 0, y = 0, width = 0, height = 0, top = 0, left = 0, bottom = 0, right = 0;
     EXPECT_TRUE(pumpUntil([&] {
-        SDL_GetWindowPosition(window->sdl, &x, &y);
-        SDL_GetWindowSize(window->sdl, &width, &height);
-        SDL_GetWindowBordersSize(window->sdl, &top, &left, &bottom, &right);
+        SDL_GetWindowPosition(sdl(), &x, &y);
+        SDL_GetWindowSize(sdl(), &width, &height);
+        SDL_GetWindowBordersSize(sdl(), &top, &left, &bottom, &right);
         return top > 0 && x - left == 0 && y - top == 0 && width + left + right == 800 &&
                height + top + bottom == 600;
     }));
@@ -322,7 +325,7 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndStayInTheClientArea) {
     };
     using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
     int left = 0, top = 0;
-    SDL_GetWindowPosition(window->sdl, &left, &top);
+    SDL_GetWindowPosition(sdl(), &left, &top);
     for (const auto &pointerCase : cases) {
         Messages expected;
         for (const Expected &message : pointerCase.messages) {
@@ -363,7 +366,7 @@ TEST_F(Platform, CloseRequestsAndSignalsBecomeOneCloseMessageEach) {
     SDL_Event event = {};
     event.window.type = SDL_WINDOWEVENT;
     event.window.event = SDL_WINDOWEVENT_CLOSE;
-    event.window.windowID = window->sdlId;
+    event.window.windowID = platform::findWindow(window)->sdlId;
     SDL_PushEvent(&event);
     take(WM_CLOSE, WM_CLOSE);
     platform::installCloseSignals();
@@ -408,8 +411,7 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
         mode.dmDisplayFrequency = modeCase.frequency;
         EXPECT_EQ(ChangeDisplaySettingsA(&mode, modeCase.flags), modeCase.result)
             << modeCase.width << " " << modeCase.bits << " " << modeCase.frequency;
-        EXPECT_EQ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0,
-                  modeCase.fullScreen)
+        EXPECT_EQ((SDL_GetWindowFlags(sdl()) & SDL_WINDOW_FULLSCREEN) != 0, modeCase.fullScreen)
             << modeCase.width;
         SDL_DisplayMode shown = {};
         SDL_GetCurrentDisplayMode(0, &shown);
@@ -418,7 +420,7 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
     DEVMODEA cleared = {};
     cleared.dmSize = sizeof cleared;
     EXPECT_EQ(ChangeDisplaySettingsA(&cleared, 0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_EQ(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(sdl()) & SDL_WINDOW_FULLSCREEN, 0u);
 
     EXPECT_EQ(ShowCursor(FALSE), -1);
     EXPECT_EQ(ShowCursor(FALSE), -2);
@@ -429,6 +431,84 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
     POINT pointer = {0, 0};
     ASSERT_TRUE(GetCursorPos(&pointer));
     EXPECT_EQ(std::make_pair(pointer.x, pointer.y), std::make_pair(LONG{1270}, LONG{1010}));
+}
+
+// A handle under test, passed as whichever kind of handle a call takes.
+struct AnyHandle {
+    void *value;
+    template <typename T>
+    operator T *() const {
+        return static_cast<T *>(value);
+    }
+};
+
+// A window with its device context, an OpenGL context and a font are ended, and new ones take
+// their slots. Each call refuses the ended handles, handles of another kind and made-up values with
+// its failure result (0, FALSE or NULL), and nothing reaches the new objects.
+TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
+    using H = AnyHandle;
+    const PIXELFORMATDESCRIPTOR format = {};
+    H stale[4], fresh[4]; // window, its device context, OpenGL context, font
+    for (H *made : {stale, fresh}) {
+        made[0].value = CreateWindowExA(0, "PlatformTest", "", WS_POPUP, 0, 0, 64, 64, nullptr,
+                                        nullptr, nullptr, nullptr);
+        made[1].value = GetDC(made[0]);
+        SetPixelFormat(made[1], 1, &format);
+        made[2].value = wglCreateContext(made[1]);
+        made[3].value = CreateFontA(16, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Verdana");
+        ASSERT_TRUE(made == fresh ||
+                    (DeleteObject(made[3]) && wglDeleteContext(made[2]) && DestroyWindow(made[0])));
+    }
+    std::vector<void *> handles = {nullptr, &received, reinterpret_cast<void *>(0xDEADBEEF)};
+    for (int kind = 0; kind < 4; ++kind) {
+        EXPECT_EQ(LOWORD(stale[kind].value), LOWORD(fresh[kind].value)) << "same slot " << kind;
+        EXPECT_NE(stale[kind].value, fresh[kind].value) << kind;
+        handles.insert(handles.end(), {stale[kind].value, fresh[kind].value});
+    }
+    MSG message = {nullptr, WM_CLOSE, 0, 0, 0, {0, 0}};
+    const struct {
+        const char *name;
+        int kind;       // of the handle it takes
+        bool takesNull; // NULL means something else to it
+        std::function<bool(H)> refuses;
+    } calls[] = {
+        {"GetWindowLongA", 0, false, [](H h) { return !GetWindowLongA(h, GWL_STYLE); }},
+        {"SetWindowLongA", 0, false, [](H h) { return !SetWindowLongA(h, GWL_STYLE, 0); }},
+        {"SetWindowPos", 0, false, [](H h) { return !SetWindowPos(h, h, 1, 1, 9, 9, 0); }},
+        {"GetDC", 0, true, [](H h) { return !GetDC(h); }},
+        {"ReleaseDC", 1, false, [&](H h) { return !ReleaseDC(fresh[0], h); }},
+        {"ChoosePixelFormat", 1, false, [&](H h) { return !ChoosePixelFormat(h, &format); }},
+        {"SetPixelFormat", 1, false, [&](H h) { return !SetPixelFormat(h, 1, &format); }},
+        {"wglCreateContext", 1, false, [](H h) { return !wglCreateContext(h); }},
+        {"wglMakeCurrent", 1, false, [&](H h) { return !wglMakeCurrent(h, fresh[2]); }},
+        {"SwapBuffers", 1, false, [](H h) { return !SwapBuffers(h); }},
+        {"SelectObject", 1, false, [&](H h) { return !SelectObject(h, fresh[3]); }},
+        {"wglUseFontBitmapsA", 1, false, [](H h) { return !wglUseFontBitmapsA(h, 0, 1, 1); }},
+        {"wglMakeCurrent", 2, true, [&](H h) { return !wglMakeCurrent(fresh[1], h); }},
+        {"SelectObject", 3, false, [&](H h) { return !SelectObject(fresh[1], h); }},
+        // Those that end an object come last, so that a fault in one hides none after it.
+        {"DefWindowProcA", 0, false, [](H h) { return !DefWindowProcA(h, WM_CLOSE, 0, 0); }},
+        {"DispatchMessageA", 0, false, [&](H) { return !DispatchMessageA(&message); }},
+        {"wglDeleteContext", 2, false, [](H h) { return !wglDeleteContext(h); }},
+        {"DeleteObject", 3, false, [](H h) { return !DeleteObject(h); }},
+        {"DestroyWindow", 0, false, [](H h) { return !DestroyWindow(h); }},
+    };
+    for (const auto &call : calls) {
+        for (void *handle : handles) {
+            message.hwnd = static_cast<HWND>(handle);
+            if (handle != fresh[call.kind].value && (handle != nullptr || !call.takesNull)) {
+                EXPECT_TRUE(call.refuses({handle})) << call.name << " took " << handle;
+            }
+        }
+    }
+    EXPECT_EQ(GetWindowLongA(fresh[0], GWL_STYLE), static_cast<LONG>(WS_POPUP));
+    EXPECT_EQ(ReleaseDC(stale[0], fresh[1]), 1); // the window named goes unchecked, as on Windows
+    ASSERT_TRUE(wglMakeCurrent(fresh[1], fresh[2]));
+    EXPECT_EQ(SelectObject(fresh[1], fresh[3]), GetStockObject(SYSTEM_FONT));
+    EXPECT_TRUE(wglUseFontBitmapsA(fresh[1], 32, 1, glGenLists(1)) && SwapBuffers(fresh[1]));
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr) && wglDeleteContext(fresh[2]));
+    SelectObject(fresh[1], GetStockObject(SYSTEM_FONT));
+    EXPECT_TRUE(DeleteObject(fresh[3]) && DestroyWindow(fresh[0]));
 }
 
 TEST_F(Platform, GlyphListsDrawEveryCharacterDistinctlyOnTheBaseline) {
