@@ -117,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     drawFrames(1);
     nimbrost::shutdownOpenGL(window, deviceContext, renderingContext);
+    recording::useTestContext(true);
     glPopAttrib();
     return 0;
 }

@@ -32,6 +32,10 @@ extern std::vector<Text> texts;
 
 } // namespace glcalls
 
+// The fields in which two records differ, as "name actual (expected name)"; empty when none.
+std::string differences(const nimbrost::Settings &actual, const nimbrost::Settings &expected);
+std::string differences(const nimbrost::Camera &actual, const nimbrost::Camera &expected);
+
 // The values rounded to four decimals, for comparing single-precision GL state with exact values.
 inline std::vector<double> rounded(std::vector<double> values) {
     for (double &value : values) {
