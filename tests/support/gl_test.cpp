@@ -67,6 +67,16 @@ void GlTest::frame() {
     nimbrost::drawFrame();
 }
 
+std::vector<double> randomDraws(int count) {
+    const std::uint32_t state = scene.randomState;
+    std::vector<double> draws;
+    while (count-- > 0) {
+        draws.push_back(nimbrost::rand() * nimbrost::randomScale);
+    }
+    scene.randomState = state;
+    return draws;
+}
+
 namespace {
 
 template <typename Record, typename Value, std::size_t n>

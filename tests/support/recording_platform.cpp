@@ -35,15 +35,6 @@ struct Kept {
     bool quitPosted = false;
 } kept;
 
-// A text logged as it stands.
-struct Shown {
-    std::string text;
-};
-
-std::string show(const Shown &shown) {
-    return shown.text;
-}
-
 std::string show(const char *text) {
     return text == nullptr ? "null" : '"' + std::string(text) + '"';
 }
@@ -70,7 +61,7 @@ std::string show(T value) {
 
 #define NAMED(constant)                                                                            \
     { constant, #constant }
-const std::pair<UINT, const char *> messageNames[] = {
+const std::pair<WPARAM, const char *> messageNames[] = {
     NAMED(WM_CREATE),      NAMED(WM_DESTROY),   NAMED(WM_CLOSE),       NAMED(WM_QUIT),
     NAMED(WM_KEYDOWN),     NAMED(WM_KEYUP),     NAMED(WM_SYSKEYUP),    NAMED(WM_MOUSEMOVE),
     NAMED(WM_LBUTTONDOWN), NAMED(WM_LBUTTONUP), NAMED(WM_RBUTTONDOWN), NAMED(WM_MOUSEWHEEL)};
@@ -79,24 +70,30 @@ const std::pair<WPARAM, const char *> keyNames[] = {
     NAMED(VK_F5),       NAMED(VK_NUMPAD2),  NAMED(VK_NUMPAD3), NAMED(VK_NUMPAD6),
     NAMED(VK_SUBTRACT), NAMED(VK_SEPARATOR)};
 
-template <typename Value, std::size_t n>
-Shown named(Value value, const std::pair<Value, const char *> (&names)[n]) {
+template <std::size_t n>
+std::string named(WPARAM value, const std::pair<WPARAM, const char *> (&names)[n]) {
     for (const auto &[known, name] : names) {
         if (known == value) {
-            return {name};
+            return name;
         }
     }
-    return {show(value)};
+    return show(value);
 }
 
-// A message and its wParam: key codes by name, letters and digits as characters.
-std::pair<Shown, Shown> message(UINT message, WPARAM wParam) {
+// A message and its wParam, as "WM_KEYUP, 'B'": key codes by name, letters and digits as
+// characters.
+std::string message(UINT message, WPARAM wParam) {
     const bool key = message == WM_KEYUP || message == WM_KEYDOWN || message == WM_SYSKEYUP;
     const bool character = (wParam >= '0' && wParam <= '9') || (wParam >= 'A' && wParam <= 'Z');
-    return {named(message, messageNames),
-            key && character ? Shown{std::string{'\'', static_cast<char>(wParam), '\''}}
+    return named(message, messageNames) + ", " +
+           (key && character ? std::string{'\'', static_cast<char>(wParam), '\''}
             : key            ? named(wParam, keyNames)
-                             : Shown{show(wParam)}};
+                             : show(wParam));
+}
+
+// Text already shown: a message, a named constant.
+std::string show(const std::string &shown) {
+    return shown;
 }
 
 // Logs "function(arguments)" and returns the line, for a result to be added.
@@ -139,7 +136,7 @@ std::string logged(std::initializer_list<std::string> prefixes) {
     std::string found;
     for (const std::string &call : calls) {
         if (std::any_of(prefixes.begin(), prefixes.end(),
-                        [&](const std::string &prefix) { return startsWith(call, prefix); })) {
+                        [&](auto &prefix) { return startsWith(call, prefix); })) {
             found += call + '\n';
         }
     }
@@ -147,16 +144,14 @@ std::string logged(std::initializer_list<std::string> prefixes) {
 }
 
 int made(const std::string &prefix) {
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string &call) {
-        return startsWith(call, prefix);
-    }));
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [&](auto &call) { return startsWith(call, prefix); }));
 }
 
 std::string outOfOrder(std::initializer_list<std::string> steps) {
     auto from = calls.begin();
     for (const std::string &step : steps) {
-        from = std::find_if(from, calls.end(),
-                            [&](const std::string &call) { return startsWith(call, step); });
+        from = std::find_if(from, calls.end(), [&](auto &call) { return startsWith(call, step); });
         if (from == calls.end()) {
             return "no call " + step + (&step == steps.begin() ? "" : " after " + (&step)[-1]) +
                    " in\n" + logged();
@@ -176,8 +171,8 @@ void useTestContext(bool current) {
 
 using namespace recording;
 
-// A platform function that logs its call with the given arguments and returns `result`; with
-// RETURNING the result is logged too.
+// A platform function that logs its call with the given arguments, then evaluates and returns
+// `result`; with RETURNING the result is logged too.
 #define RECORDED(Type, Name, Parameters, result, ...)                                              \
     Type Name Parameters {                                                                         \
         record(#Name __VA_OPT__(, ) __VA_ARGS__);                                                  \
@@ -192,7 +187,7 @@ RECORDED(DWORD, GetTickCount, (void), given.tickCount)
 
 MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
     *out = returning(given.midiAvailable ? make<HMIDIOUT>(MidiOut) : nullptr, "midiOutOpen",
-                     device == MIDI_MAPPER ? Shown{"MIDI_MAPPER"} : Shown{show(device)}, callback,
+                     device == MIDI_MAPPER ? std::string("MIDI_MAPPER") : show(device), callback,
                      data, flags);
     return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
@@ -200,27 +195,20 @@ MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR 
 RECORDED(MMRESULT, midiOutShortMsg, (HMIDIOUT hmo, DWORD dwMsg), MMSYSERR_NOERROR, hmo, dwMsg)
 RECORDED(MMRESULT, midiOutClose, (HMIDIOUT hmo), MMSYSERR_NOERROR, hmo)
 
-ATOM RegisterClassA(const WNDCLASSA *c) {
-    kept.procedure = c->lpfnWndProc;
-    record("RegisterClassA", c->style, c->cbClsExtra, c->cbWndExtra, c->hInstance, c->hIcon,
-           c->hCursor, c->hbrBackground, c->lpszMenuName, c->lpszClassName);
-    return 0xC000;
-}
+RECORDED(ATOM, RegisterClassA, (const WNDCLASSA *c), (kept.procedure = c->lpfnWndProc, 0xC000),
+         c->style, c->cbClsExtra, c->cbWndExtra, c->hInstance, c->hIcon, c->hCursor,
+         c->hbrBackground, c->lpszMenuName, c->lpszClassName)
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                     int w, int h, HWND parent, HMENU menu, HINSTANCE instance, void *parameter) {
-    kept.window = given.windowsAvailable ? make<HWND>(Window) : nullptr;
-    kept.windowStyle = static_cast<LONG>(style);
-    return returning(kept.window, "CreateWindowExA", exStyle, className, title, style, x, y, w, h,
-                     parent, menu, instance, parameter);
-}
+RETURNING(HWND, CreateWindowExA,
+          (DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int w, int h,
+           HWND parent, HMENU menu, HINSTANCE instance, void *parameter),
+          (kept.windowStyle = static_cast<LONG>(style),
+           kept.window = given.windowsAvailable ? make<HWND>(Window) : nullptr),
+          exStyle, className, title, style, x, y, w, h, parent, menu, instance, parameter)
 
 RECORDED(BOOL, DestroyWindow, (HWND hWnd), TRUE, hWnd)
-LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    const auto [shownMessage, shownWParam] = message(Msg, wParam);
-    record("DefWindowProcA", hWnd, shownMessage, shownWParam, lParam);
-    return defaultProcedureResult;
-}
+RECORDED(LRESULT, DefWindowProcA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam),
+         defaultProcedureResult, hWnd, message(Msg, wParam), lParam)
 RETURNING(LONG, GetWindowLongA, (HWND w, int index), w != nullptr ? kept.windowStyle : 0, w, index)
 RECORDED(LONG, SetWindowLongA, (HWND hWnd, int nIndex, LONG dwNewLong),
          std::exchange(kept.windowStyle, dwNewLong), hWnd, nIndex, dwNewLong)
@@ -245,28 +233,17 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
     if (queued) {
         kept.queue.pop_front();
     }
-    const auto [shownMessage, shownWParam] = message(lpMsg->message, lpMsg->wParam);
     record("PeekMessageA", hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg) +=
-        " -> " + shownMessage.text + ", " + shownWParam.text;
+        " -> " + message(lpMsg->message, lpMsg->wParam);
     return TRUE;
 }
 
-BOOL TranslateMessage(const MSG *m) {
-    const auto [shownMessage, shownWParam] = message(m->message, m->wParam);
-    record("TranslateMessage", m->hwnd, shownMessage, shownWParam);
-    return FALSE;
-}
+RECORDED(BOOL, TranslateMessage, (const MSG *m), FALSE, m->hwnd, message(m->message, m->wParam))
+RECORDED(LRESULT, DispatchMessageA, (const MSG *m),
+         kept.procedure(m->hwnd, m->message, m->wParam, m->lParam), m->hwnd,
+         message(m->message, m->wParam))
 
-LRESULT DispatchMessageA(const MSG *m) {
-    const auto [shownMessage, shownWParam] = message(m->message, m->wParam);
-    record("DispatchMessageA", m->hwnd, shownMessage, shownWParam);
-    return kept.procedure(m->hwnd, m->message, m->wParam, m->lParam);
-}
-
-void PostQuitMessage(int nExitCode) {
-    record("PostQuitMessage", nExitCode);
-    kept.quitPosted = true;
-}
+RECORDED(void, PostQuitMessage, (int nExitCode), void(kept.quitPosted = true), nExitCode)
 
 RETURNING(int, GetSystemMetrics, (int nIndex),
           nIndex == SM_CXSCREEN   ? given.screenWidth
@@ -281,13 +258,10 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
 }
 
 // The current mode: 32 bits, 60 Hz, and no size, which the caller must set.
-BOOL EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA *lpDevMode) {
-    record("EnumDisplaySettingsA", lpszDeviceName, iModeNum);
-    lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    lpDevMode->dmBitsPerPel = 32;
-    lpDevMode->dmDisplayFrequency = 60;
-    return TRUE;
-}
+RECORDED(BOOL, EnumDisplaySettingsA, (LPCSTR name, DWORD mode, DEVMODEA *m),
+         (m->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY,
+          m->dmBitsPerPel = 32, m->dmDisplayFrequency = 60, TRUE),
+         name, mode)
 
 RECORDED(LONG, ChangeDisplaySettingsA, (DEVMODEA * m, DWORD dwFlags), DISP_CHANGE_SUCCESSFUL,
          m->dmSize, m->dmDriverExtra, m->dmFields, m->dmPelsWidth, m->dmPelsHeight, m->dmBitsPerPel,
@@ -300,11 +274,8 @@ RECORDED(BOOL, SetPixelFormat, (HDC dc, int format, const PIXELFORMATDESCRIPTOR 
          format)
 RETURNING(HGLRC, wglCreateContext, (HDC hdc), make<HGLRC>(RenderingContext), hdc)
 
-BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
-    record("wglMakeCurrent", hdc, hglrc);
-    useTestContext(hglrc != nullptr);
-    return TRUE;
-}
+RECORDED(BOOL, wglMakeCurrent, (HDC hdc, HGLRC hglrc), (useTestContext(hglrc != nullptr), TRUE),
+         hdc, hglrc)
 
 RECORDED(BOOL, wglDeleteContext, (HGLRC hglrc), TRUE, hglrc)
 RECORDED(BOOL, SwapBuffers, (HDC hdc), ++kept.framesPresented != 0, hdc)
@@ -318,8 +289,5 @@ RETURNING(HGDIOBJ, SelectObject, (HDC hdc, HGDIOBJ h), std::exchange(kept.select
 
 RECORDED(BOOL, DeleteObject, (HGDIOBJ ho), TRUE, ho)
 
-BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
-    record("wglUseFontBitmapsA", hdc, first, count);
-    fontListBase = listBase;
-    return TRUE;
-}
+RECORDED(BOOL, wglUseFontBitmapsA, (HDC hdc, DWORD first, DWORD count, DWORD listBase),
+         (fontListBase = listBase, TRUE), hdc, first, count)

@@ -71,20 +71,16 @@ TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlpha) {
 // Square roots takes its clocks from the generator's draws 81 to 86 on the program's first frame;
 // Dancing polaroids and Broken mosaic seed the generator from the calendar on their first frame.
 TEST_F(EffectTest, FirstFramesStartTheClocksFromTheGeneratorOrTheCalendarOnce) {
-    nimbrost::srand(1);
-    double draws[86];
-    for (double &draw : draws) {
-        draw = nimbrost::rand() * nimbrost::randomScale;
-    }
-    nimbrost::srand(1);
+    const std::vector<double> draws = randomDraws(86);
     startScene();
     frame();
-    EXPECT_EQ(scene.rootsSpinClockX, afterSteps(draws[80], 0.00005, 80));
-    EXPECT_EQ(scene.rootsSpinClockY, afterSteps(draws[81], 0.00005, 80));
-    EXPECT_EQ(scene.rootsSpinClockZ, afterSteps(draws[82], 0.00005, 80));
-    EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 80));
-    EXPECT_EQ(scene.rootsElevationClock, afterSteps(draws[84], 0.0005, 80));
-    EXPECT_EQ(scene.rootsAzimuthClock, afterSteps(draws[85], 0.0005, 80));
+    double SceneState::*const rootsClocks[] = {
+        &SceneState::rootsSpinClockX,     &SceneState::rootsSpinClockY,
+        &SceneState::rootsSpinClockZ,     &SceneState::rootsRadiusClock,
+        &SceneState::rootsElevationClock, &SceneState::rootsAzimuthClock};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(scene.*rootsClocks[i], afterSteps(draws[80 + i], i < 3 ? 0.00005 : 0.0005, 80));
+    }
     nimbrost::resetScene();
     const std::uint32_t afterReset = scene.randomState;
     frame();

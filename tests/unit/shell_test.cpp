@@ -6,7 +6,9 @@
 
 using nimbrost::scene;
 using recording::made;
-using recording::outOfOrder;
+
+// Expects calls that start with these texts, each made after the one before.
+#define EXPECT_ORDER(...) EXPECT_EQ(recording::outOfOrder({__VA_ARGS__}), "")
 
 class WindowProcTest : public GlTest {
   protected:
@@ -94,12 +96,10 @@ TEST_F(WindowProcTest, DigitsOneToEightChooseAndResetROnlyTurnsBackOtherCodesDoN
 
 TEST_F(WindowProcTest, EscapeQuitsAndUnhandledMessagesGoToTheDefaultProcedure) {
     EXPECT_EQ(keyUp(VK_ESCAPE), 0);
-    const std::pair<UINT, LRESULT> messages[] = {{WM_CREATE, 0},
-                                                 {WM_DESTROY, 0},
-                                                 {WM_KEYDOWN, recording::defaultProcedureResult},
-                                                 {WM_SYSKEYUP, recording::defaultProcedureResult},
-                                                 {WM_LBUTTONUP, recording::defaultProcedureResult},
-                                                 {0x7FFF, recording::defaultProcedureResult}};
+    const LRESULT byDefault = recording::defaultProcedureResult;
+    const std::pair<UINT, LRESULT> messages[] = {
+        {WM_CREATE, 0},           {WM_DESTROY, 0},           {WM_KEYDOWN, byDefault},
+        {WM_SYSKEYUP, byDefault}, {WM_LBUTTONUP, byDefault}, {0x7FFF, byDefault}};
     for (const auto &[message, result] : messages) {
         EXPECT_EQ(nimbrost::windowProc(window, message, 'F', 0x1234), result) << message;
     }
@@ -194,37 +194,30 @@ TEST_F(WinMainTest, WindowedRunStartsInOrderHandlesEveryPendingMessageAndShutsDo
     EXPECT_EQ(run("-win"), 0);
     // The window, its pixel format, the context made current, the font lists, then the scene
     // reset (the tick, the MIDI output), then the first frame.
-    EXPECT_EQ(
-        outOfOrder({"RegisterClassA(32, 0, 0, 0x400000, icon1, cursor1, brush1, null, "
-                    "\"Nimbrost\")",
-                    "CreateWindowExA(0, \"Nimbrost\", \"Nimbrost\", 0x90c80000, 0, 0, 800, "
-                    "600, null, null, 0x400000, null) -> window1",
-                    "GetDC(window1) -> dc1", "ChoosePixelFormat(dc1, 40, 1, 37, 0, 32, 16, 0)",
-                    "SetPixelFormat(dc1, 7)", "wglCreateContext(dc1) -> glrc1", current, fontLists,
-                    "GetTickCount()", "SwapBuffers(dc1)"}),
-        "");
-    EXPECT_EQ(outOfOrder({fontLists, "midiOutOpen(MIDI_MAPPER, 0, 0, 0) -> midi1", "SwapBuffers"}),
-              "");
-    EXPECT_EQ(outOfOrder({"LoadIconA(null, #32512) -> icon1", "LoadCursorA(null, #32512)",
-                          "GetStockObject(4) -> brush1", "RegisterClassA"}),
-              "");
+    EXPECT_ORDER("RegisterClassA(32, 0, 0, 0x400000, icon1, cursor1, brush1, null, "
+                 "\"Nimbrost\")",
+                 "CreateWindowExA(0, \"Nimbrost\", \"Nimbrost\", 0x90c80000, 0, 0, 800, "
+                 "600, null, null, 0x400000, null) -> window1",
+                 "GetDC(window1) -> dc1", "ChoosePixelFormat(dc1, 40, 1, 37, 0, 32, 16, 0)",
+                 "SetPixelFormat(dc1, 7)", "wglCreateContext(dc1) -> glrc1", current, fontLists,
+                 "GetTickCount()", "SwapBuffers(dc1)");
+    EXPECT_ORDER(fontLists, "midiOutOpen(MIDI_MAPPER, 0, 0, 0) -> midi1", "SwapBuffers");
+    for (const char *classPart : {"LoadIconA(null, #32512) -> icon1",
+                                  "LoadCursorA(null, #32512) -> cursor1", "GetStockObject(4)"}) {
+        EXPECT_ORDER(classPart, "RegisterClassA");
+    }
     // The font is selected for the lists, the object before it selected back, then deleted.
-    EXPECT_EQ(
-        outOfOrder({"CreateFontA(16, 8, 0, 0, 300, 0, 0, 0, 0, 4, 0, 4, 0, \"Verdana\") -> font1",
-                    "SelectObject(dc1, font1) -> font0", fontLists,
-                    "SelectObject(dc1, font0) -> font1", "DeleteObject(font1)"}),
-        "");
+    EXPECT_ORDER("CreateFontA(16, 8, 0, 0, 300, 0, 0, 0, 0, 4, 0, 4, 0, \"Verdana\") -> font1",
+                 "SelectObject(dc1, font1) -> font0", fontLists,
+                 "SelectObject(dc1, font0) -> font1", "DeleteObject(font1)");
     // Every pending message, translated and dispatched, before the next frame; the frame with
     // the overlay takes the tick for its rate. The quit message ends the loop.
-    EXPECT_EQ(
-        outOfOrder({"SwapBuffers(dc1)", "PeekMessageA(null, 0, 0, 1) -> WM_KEYUP, 'B'",
-                    "TranslateMessage(window1, WM_KEYUP, 'B')",
-                    "DispatchMessageA(window1, WM_KEYUP, 'B')",
-                    "TranslateMessage(window1, WM_KEYUP, VK_F1)",
-                    "DispatchMessageA(window1, WM_KEYUP, VK_F1)", "GetTickCount()",
-                    "SwapBuffers(dc1)", "DispatchMessageA(window1, WM_CLOSE, 0)",
-                    "PostQuitMessage(0)", "PeekMessageA(null, 0, 0, 1) -> WM_QUIT, 0", closed}),
-        "");
+    EXPECT_ORDER(
+        "SwapBuffers(dc1)", "PeekMessageA(null, 0, 0, 1) -> WM_KEYUP, 'B'",
+        "TranslateMessage(window1, WM_KEYUP, 'B')", "DispatchMessageA(window1, WM_KEYUP, 'B')",
+        "TranslateMessage(window1, WM_KEYUP, VK_F1)", "DispatchMessageA(window1, WM_KEYUP, VK_F1)",
+        "GetTickCount()", "SwapBuffers(dc1)", "DispatchMessageA(window1, WM_CLOSE, 0)",
+        "PostQuitMessage(0)", "PeekMessageA(null, 0, 0, 1) -> WM_QUIT, 0", closed);
     EXPECT_EQ(scene.frameCount, 2u);
     EXPECT_EQ(made("GetTickCount"), 2); // the reset's, and the frame's with the overlay
     EXPECT_EQ(made("DispatchMessageA"), 3);
@@ -234,13 +227,11 @@ TEST_F(WinMainTest, WindowedRunStartsInOrderHandlesEveryPendingMessageAndShutsDo
     for (const char *restored :
          {"ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)", "ShowCursor(1) -> 1",
           "SetWindowLongA(window1, -16, 0x90c80000)"}) {
-        EXPECT_EQ(outOfOrder({closed, restored, released, "wglDeleteContext(glrc1)",
-                              "ReleaseDC(window1, dc1)", "DestroyWindow(window1)"}),
-                  "");
+        EXPECT_ORDER(closed, restored, released, "wglDeleteContext(glrc1)",
+                     "ReleaseDC(window1, dc1)", "DestroyWindow(window1)");
     }
-    EXPECT_EQ(outOfOrder({"SetWindowLongA(window1, -16, 0x90c80000)",
-                          "SetWindowPos(window1, null, 0, 0, 0, 0, 55)", released}),
-              "");
+    EXPECT_ORDER("SetWindowLongA(window1, -16, 0x90c80000)",
+                 "SetWindowPos(window1, null, 0, 0, 0, 0, 55)", released);
     // The reset and the frames drew with the program's context current; the font lists were
     // made with it current and deleted before it was released.
     EXPECT_EQ(enabled({GL_LIGHTING, GL_LIGHT2, GL_BLEND}), (std::vector<int>{1, 1, 1}));
@@ -256,23 +247,18 @@ TEST_F(WinMainTest, FullScreenStartTakesTheScreenAndHidesTheCursorTwice) {
     EXPECT_EQ(run("/s"), 0);
     // The screen's size at the same depth and frequency, once the context is current and before
     // the font lists; the caption dropped and the frame redrawn.
-    EXPECT_EQ(
-        outOfOrder({"CreateWindowExA(0, \"Nimbrost\", \"Nimbrost\", 0x90880000, 0, 0, 1920, "
-                    "1080, null, null, 0x400000, null) -> window1",
-                    current, "ChangeDisplaySettingsA(156, 0, 0x5c0000, 1920, 1080, 32, 60, 4)",
-                    fontLists}),
-        "");
-    EXPECT_EQ(outOfOrder({current, "SetWindowLongA(window1, -16, 0x90080000)",
-                          "SetWindowPos(window1, null, 0, 0, 0, 0, 55)", fontLists}),
-              "");
+    EXPECT_ORDER("CreateWindowExA(0, \"Nimbrost\", \"Nimbrost\", 0x90880000, 0, 0, 1920, "
+                 "1080, null, null, 0x400000, null) -> window1",
+                 current, "ChangeDisplaySettingsA(156, 0, 0x5c0000, 1920, 1080, 32, 60, 4)",
+                 fontLists);
+    EXPECT_ORDER(current, "SetWindowLongA(window1, -16, 0x90080000)",
+                 "SetWindowPos(window1, null, 0, 0, 0, 0, 55)", fontLists);
     // Hidden as the window is made and again going full screen, the cursor stays hidden after
     // the one show at the end; the display mode is restored before the context goes.
-    EXPECT_EQ(outOfOrder({"CreateWindowExA", "ShowCursor(0) -> -1", "ShowCursor(0) -> -2", closed,
-                          "ShowCursor(1) -> -1", released}),
-              "");
-    EXPECT_EQ(outOfOrder({closed, "ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)",
-                          "SetWindowLongA(window1, -16, 0x90c80000)", released}),
-              "");
+    EXPECT_ORDER("CreateWindowExA", "ShowCursor(0) -> -1", "ShowCursor(0) -> -2", closed,
+                 "ShowCursor(1) -> -1", released);
+    EXPECT_ORDER(closed, "ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)",
+                 "SetWindowLongA(window1, -16, 0x90c80000)", released);
 }
 
 TEST_F(WinMainTest, AWindowThatCannotBeMadeEndsWithMinusOneReleasingNothing) {
@@ -280,18 +266,13 @@ TEST_F(WinMainTest, AWindowThatCannotBeMadeEndsWithMinusOneReleasingNothing) {
     EXPECT_EQ(run("/s"), -1);
     // Leaving full screen still shows the cursor once and restores the mode.
     const std::pair<std::string, int> counts[] = {
-        {"ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)", 1},
-        {"ChangeDisplaySettingsA", 1},
-        {"ShowCursor(1)", 1},
-        {"ShowCursor", 1},
-        {released, 1},
-        {"wgl", 1},
-        {"GetDC", 0},
-        {"CreateFontA", 0},
-        {"midiOut", 0},
-        {"PeekMessageA", 0},
-        {"ReleaseDC", 0},
-        {"DestroyWindow", 0}};
+        // clang-format off
+        {"ChangeDisplaySettingsA(156, 0, 0, 0, 0, 0, 0, 0)", 1}, {"ChangeDisplaySettingsA", 1},
+        {"ShowCursor(1)", 1}, {"ShowCursor", 1}, {released, 1}, {"wgl", 1}, {"GetDC", 0},
+        {"CreateFontA", 0}, {"midiOut", 0}, {"PeekMessageA", 0}, {"ReleaseDC", 0},
+        {"DestroyWindow", 0},
+        // clang-format on
+    };
     for (const auto &[call, count] : counts) {
         EXPECT_EQ(made(call), count) << call;
     }
