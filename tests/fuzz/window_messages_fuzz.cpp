@@ -51,11 +51,7 @@ LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void drawFrames(int count) {
     for (int i = 0; i < count; ++i) {
-        nimbrost::drawFrame();
-        if (scene.settings.showInfo) {
-            nimbrost::drawOverlay(nimbrost::averageFrameRate());
-        }
-        const char *fault = framechecks::frameFault();
+        const char *fault = framechecks::drawCheckedFrame(nimbrost::averageFrameRate);
         FUZZ_CHECK(fault == nullptr, "after frame %u of effect %p: %s", scene.frameCount,
                    reinterpret_cast<void *>(scene.currentEffect), fault);
     }

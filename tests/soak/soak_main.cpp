@@ -102,11 +102,7 @@ int main(int argc, char **argv) {
                     }
                 }
             }
-            nimbrost::drawFrame();
-            if (scene.settings.showInfo) {
-                nimbrost::drawOverlay(60.0);
-            }
-            if (const char *fault = framechecks::frameFault()) {
+            if (const char *fault = framechecks::drawCheckedFrame([] { return 60.0; })) {
                 std::printf("effect %c, frame %ld: %s\n", key, frame, fault);
                 return 1;
             }

@@ -57,4 +57,12 @@ const char *frameFault() {
     return nullptr;
 }
 
+const char *drawCheckedFrame(double (*fps)()) {
+    nimbrost::drawFrame();
+    if (scene.settings.showInfo) {
+        nimbrost::drawOverlay(fps());
+    }
+    return frameFault();
+}
+
 } // namespace framechecks
