@@ -56,11 +56,6 @@ std::vector<std::string> windowsArguments(const char *tail) {
     }
 }
 
-int countCalls(const char *name) {
-    const std::string calls = recording::logged({std::string(name) + "("});
-    return static_cast<int>(std::count(calls.begin(), calls.end(), '\n'));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -70,15 +65,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     std::vector<std::string> arguments;
-    if (size > 0) {
-        arguments.emplace_back();
-        for (std::size_t i = 0; i < size; ++i) {
-            if (data[i] == '\0') {
-                arguments.emplace_back();
-            } else {
-                arguments.back() += static_cast<char>(data[i]);
-            }
-        }
+    for (std::size_t start = 0; size > 0 && start <= size;) {
+        const std::size_t end = std::find(data + start, data + size, '\0') - data;
+        arguments.emplace_back(reinterpret_cast<const char *>(data) + start, end - start);
+        start = end + 1;
     }
     std::vector<char *> pointers;
     for (std::string &argument : arguments) {
@@ -100,29 +90,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     recording::postAfterFrames(1, WM_KEYUP, VK_ESCAPE);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     static char moduleImage;
+    recording::useTestContext(false); // as in a process that starts
     const int exitCode =
         WinMain(reinterpret_cast<HINSTANCE>(&moduleImage), nullptr, tail, SW_SHOWDEFAULT);
+    recording::useTestContext(true);
     glPopAttrib();
 
     const bool windowed = std::strstr(tail, "-win") != nullptr;
     const bool accepted = tail[0] == '\0' || windowed || std::strstr(tail, "/S") != nullptr ||
                           std::strstr(tail, "/s") != nullptr;
     FUZZ_CHECK(exitCode == 0, "[%s] exits with %d", tail, exitCode);
-    FUZZ_CHECK(countCalls("CreateWindowExA") == (accepted ? 1 : 0), "[%s] makes %d windows", tail,
-               countCalls("CreateWindowExA"));
+    FUZZ_CHECK(recording::made("CreateWindowExA") == (accepted ? 1 : 0), "[%s] makes %d windows",
+               tail, recording::made("CreateWindowExA"));
     FUZZ_CHECK(!accepted || nimbrost::scene.settings.windowed == (windowed ? 1 : 0), "[%s] runs %s",
                tail, windowed ? "full screen" : "in a window");
-    const struct {
-        const char *made, *released;
-    } pairs[] = {{"CreateWindowExA", "DestroyWindow"},
-                 {"GetDC", "ReleaseDC"},
-                 {"wglCreateContext", "wglDeleteContext"},
-                 {"midiOutOpen", "midiOutClose"},
-                 {"CreateFontA", "DeleteObject"}};
-    for (const auto &pair : pairs) {
-        FUZZ_CHECK(countCalls(pair.made) == countCalls(pair.released), "[%s] %s %d times, %s %d",
-                   tail, pair.made, countCalls(pair.made), pair.released,
-                   countCalls(pair.released));
+    for (const auto &[made, released] : {std::pair{"CreateWindowExA", "DestroyWindow"},
+                                         {"GetDC", "ReleaseDC"},
+                                         {"wglCreateContext", "wglDeleteContext"},
+                                         {"midiOutOpen", "midiOutClose"},
+                                         {"CreateFontA", "DeleteObject"}}) {
+        FUZZ_CHECK(recording::made(made) == recording::made(released), "[%s] %s %d times, %s %d",
+                   tail, made, recording::made(made), released, recording::made(released));
     }
     const std::string modes = recording::logged({"ChangeDisplaySettingsA("});
     FUZZ_CHECK(modes.empty() || modes.compare(modes.size() - 5, 5, ", 0)\n") == 0,

@@ -46,25 +46,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     fluid_synth_t *synth = playingSynthesizer();
     FUZZ_CHECK(synth != nullptr, "no synthesizer");
-    // Mode messages may have disabled channels; what the others hold is in range.
+    // Each channel's pitch bend, volume and program; false for a channel that mode messages
+    // disabled. What the others hold is in range; the close brings every channel back to its
+    // start and silences every note at once.
+    auto read = [synth](int channel, int *bend, int *volume, int *program) {
+        int soundFont = 0, bank = 0;
+        fluid_synth_get_cc(synth, channel, 7, volume);
+        fluid_synth_get_program(synth, channel, &soundFont, &bank, program);
+        return fluid_synth_get_pitch_bend(synth, channel, bend) == FLUID_OK;
+    };
     for (int channel = 0; channel < 16; ++channel) {
-        int bend = 0, volume = 0, soundFont = 0, bank = 0, program = 0;
-        if (fluid_synth_get_pitch_bend(synth, channel, &bend) == FLUID_OK) {
-            fluid_synth_get_cc(synth, channel, 7, &volume);
-            fluid_synth_get_program(synth, channel, &soundFont, &bank, &program);
-            FUZZ_CHECK(bend >= 0 && bend < 16384 && volume >= 0 && volume < 128 && program >= 0 &&
-                           program < 128,
-                       "channel %d: bend %d, volume %d, program %d", channel, bend, volume,
-                       program);
-        }
+        int bend = 0, volume = 0, program = 0;
+        FUZZ_CHECK(!read(channel, &bend, &volume, &program) ||
+                       (bend >= 0 && bend < 16384 && volume >= 0 && volume < 128 && program >= 0 &&
+                        program < 128),
+                   "channel %d: bend %d, volume %d, program %d", channel, bend, volume, program);
     }
-    // The close returns every channel to its start and silences every note at once.
     FUZZ_CHECK(midiOutClose(out) == MMSYSERR_NOERROR, "the close fails");
     for (int channel = 0; channel < 16; ++channel) {
-        int bend = -1, volume = -1, soundFont = 0, bank = 0, program = -1;
-        fluid_synth_get_pitch_bend(synth, channel, &bend);
-        fluid_synth_get_cc(synth, channel, 7, &volume);
-        fluid_synth_get_program(synth, channel, &soundFont, &bank, &program);
+        int bend = -1, volume = -1, program = -1;
+        read(channel, &bend, &volume, &program);
         FUZZ_CHECK(bend == 8192 && volume == 100 && program == 0,
                    "after the close, channel %d: bend %d, volume %d, program %d", channel, bend,
                    volume, program);

@@ -30,9 +30,17 @@ struct Input {
     std::size_t size;
     std::size_t at;
 
+    // Low bytes first; each read in its own statement, so that every compiler reads in order.
     bool more() const { return at < size; }
     std::uint8_t byte() { return at < size ? data[at++] : 0; }
-    std::uint16_t word() { return static_cast<std::uint16_t>(byte() | byte() << 8); }
+    std::uint16_t word() {
+        const std::uint16_t low = byte();
+        return static_cast<std::uint16_t>(low | byte() << 8);
+    }
+    std::uint32_t dword() {
+        const std::uint32_t low = word();
+        return low | static_cast<std::uint32_t>(word()) << 16;
+    }
 };
 
 const HWND window = reinterpret_cast<HWND>(1);
@@ -43,11 +51,7 @@ LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void drawFrames(int count) {
     for (int i = 0; i < count; ++i) {
-        nimbrost::drawFrame();
-        if (scene.settings.showInfo) {
-            nimbrost::drawOverlay(nimbrost::averageFrameRate());
-        }
-        const char *fault = framechecks::frameFault();
+        const char *fault = framechecks::drawCheckedFrame(nimbrost::averageFrameRate);
         FUZZ_CHECK(fault == nullptr, "after frame %u of effect %p: %s", scene.frameCount,
                    reinterpret_cast<void *>(scene.currentEffect), fault);
     }
@@ -82,14 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         case 1: { // any message number, with any parameters
             const UINT message = input.word();
-            const WPARAM wParam = input.word() | static_cast<WPARAM>(input.word()) << 16;
-            send(message, wParam, static_cast<LPARAM>(input.word() | input.word() << 16));
+            const WPARAM wParam = input.dword();
+            send(message, wParam, static_cast<LPARAM>(input.dword()));
             break;
         }
         case 2: {
             const WPARAM buttons =
                 input.byte() & (MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON);
-            send(WM_MOUSEMOVE, buttons, MAKELPARAM(input.word(), input.word()));
+            send(WM_MOUSEMOVE, buttons, static_cast<LPARAM>(input.dword()));
             break;
         }
         case 3: {
@@ -117,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     drawFrames(1);
     nimbrost::shutdownOpenGL(window, deviceContext, renderingContext);
+    recording::useTestContext(true);
     glPopAttrib();
     return 0;
 }

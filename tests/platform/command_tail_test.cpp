@@ -26,35 +26,18 @@ TEST(CommandTail, QuotesAndSkipsAsTheWindowsRuntimeDoes) {
         std::vector<std::string> arguments;
         std::string tail;
     } cases[] = {
-        {{}, ""},
-        {{"/s"}, "/s"},
-        {{"/p", "123", "/s"}, "/p 123 /s"},
-        {{""}, "\"\""},
-        {{"", ""}, "\"\" \"\""},
-        {{"", "/s"}, "\"\" /s"},
-        {{"x", ""}, "x \"\""},
-        {{" "}, "\" \""},
-        {{"\t"}, "\"\t\""},
-        {{"a b", "c"}, "\"a b\" c"},
-        {{"a\"b"}, "a\\\"b"},
-        {{"a\\\"b"}, "a\\\\\\\"b"},
-        {{"a b\\"}, "\"a b\\\\\""},
-        {{"a b\\\\"}, "\"a b\\\\\\\\\""},
-        {{"a\\b"}, "a\\b"},
-        {{"\\"}, "\\"},
-        {{"a\nb"}, "a\nb"},
-        {{"\n"}, ""},
-        {{"\v"}, ""},
-        {{"\x01"}, ""},
-        {{"\n/s"}, "/s"},
-        {{"\n", "/s"}, "/s"},
+        // clang-format off
+        {{}, ""}, {{"/s"}, "/s"}, {{"/p", "123", "/s"}, "/p 123 /s"}, {{""}, "\"\""},
+        {{"", ""}, "\"\" \"\""}, {{"", "/s"}, "\"\" /s"}, {{"x", ""}, "x \"\""}, {{" "}, "\" \""},
+        {{"\t"}, "\"\t\""}, {{"a b", "c"}, "\"a b\" c"}, {{"a\"b"}, "a\\\"b"},
+        {{"a\\\"b"}, "a\\\\\\\"b"}, {{"a b\\"}, "\"a b\\\\\""}, {{"a b\\\\"}, "\"a b\\\\\\\\\""},
+        {{"a\\b"}, "a\\b"}, {{"\\"}, "\\"}, {{"a\nb"}, "a\nb"}, {{"\n"}, ""}, {{"\v"}, ""},
+        {{"\x01"}, ""}, {{"\n/s"}, "/s"}, {{"\n", "/s"}, "/s"},
+        // clang-format on
     };
     for (const auto &example : cases) {
-        std::string shown;
-        for (const std::string &argument : example.arguments) {
-            shown += "[" + argument + "]";
-        }
-        EXPECT_EQ(example.tail, tailOf(example.arguments)) << shown;
+        EXPECT_EQ(example.tail, tailOf(example.arguments))
+            << testing::PrintToString(example.arguments);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "tests/support/frame_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -12,42 +13,20 @@ namespace framechecks {
 
 namespace {
 
+using S = SceneState;
 // Every floating-point member of the scene state outside the square field.
-double SceneState::*const sceneNumbers[] = {
-    &SceneState::anchorX,
-    &SceneState::anchorY,
-    &SceneState::anchorZ,
-    &SceneState::rootsAzimuthClock,
-    &SceneState::rootsSpinClockX,
-    &SceneState::rootsElevationClock,
-    &SceneState::rootsSpinClockY,
-    &SceneState::rootsRadiusClock,
-    &SceneState::rootsSpinClockZ,
-    &SceneState::polaroidClock,
-    &SceneState::polaroidWobbleClock,
-    &SceneState::polaroidAngle,
-    &SceneState::polaroidSpiralClock,
-    &SceneState::wellColorClock,
-    &SceneState::wellClock,
-    &SceneState::attractorClock,
-    &SceneState::attractorColorClock,
-    &SceneState::flowersClock,
-    &SceneState::flowersColorClock,
-    &SceneState::bubbleClock,
-    &SceneState::bubbleColorClock,
-    &SceneState::scopeClock,
-    &SceneState::scopeColorClock,
-    &SceneState::mosaicClock,
-    &SceneState::mosaicSpinClock,
-};
+// clang-format off
+double S::*const sceneNumbers[] = {
+    &S::anchorX, &S::anchorY, &S::anchorZ, &S::rootsAzimuthClock, &S::rootsSpinClockX,
+    &S::rootsElevationClock, &S::rootsSpinClockY, &S::rootsRadiusClock, &S::rootsSpinClockZ,
+    &S::polaroidClock, &S::polaroidWobbleClock, &S::polaroidAngle, &S::polaroidSpiralClock,
+    &S::wellColorClock, &S::wellClock, &S::attractorClock, &S::attractorColorClock,
+    &S::flowersClock, &S::flowersColorClock, &S::bubbleClock, &S::bubbleColorClock, &S::scopeClock,
+    &S::scopeColorClock, &S::mosaicClock, &S::mosaicSpinClock};
+// clang-format on
 
 bool allFinite(std::initializer_list<double> numbers) {
-    for (double number : numbers) {
-        if (!std::isfinite(number)) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(numbers.begin(), numbers.end(), [](double n) { return std::isfinite(n); });
 }
 
 } // namespace
@@ -76,6 +55,14 @@ const char *frameFault() {
         return "OpenGL reports an error";
     }
     return nullptr;
+}
+
+const char *drawCheckedFrame(double (*fps)()) {
+    nimbrost::drawFrame();
+    if (scene.settings.showInfo) {
+        nimbrost::drawOverlay(fps());
+    }
+    return frameFault();
 }
 
 } // namespace framechecks

@@ -32,6 +32,13 @@ extern std::vector<Text> texts;
 
 } // namespace glcalls
 
+// The fields in which two records differ, as "name actual (expected value)"; empty when none.
+std::string differences(const nimbrost::Settings &actual, const nimbrost::Settings &expected);
+std::string differences(const nimbrost::Camera &actual, const nimbrost::Camera &expected);
+
+// The generator's next `count` values scaled to 0..1, drawn from a copy of its state.
+std::vector<double> randomDraws(int count);
+
 // The values rounded to four decimals, for comparing single-precision GL state with exact values.
 inline std::vector<double> rounded(std::vector<double> values) {
     for (double &value : values) {

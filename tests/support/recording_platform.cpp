@@ -1,5 +1,8 @@
 #include "tests/support/recording_platform.h"
 
+#include <EGL/egl.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <type_traits>
@@ -14,10 +17,15 @@ const LRESULT defaultProcedureResult = 0xDEF;
 
 namespace {
 
+// Handle kinds: a handle is its kind << 16 | its number.
+enum Kind { Window = 1, DeviceContext, RenderingContext, Font, MidiOut, Icon, Cursor, Brush };
+const char *const kindNames[] = {"",     "window", "dc",     "glrc", "font",
+                                 "midi", "icon",   "cursor", "brush"};
+
 // What the double keeps between calls.
 struct Kept {
-    std::uintptr_t lastHandle = 0;
-    HGDIOBJ selected = reinterpret_cast<HGDIOBJ>(0x5F5F0000); // the system font at first
+    unsigned made[Brush + 1] = {};
+    HGDIOBJ selected = reinterpret_cast<HGDIOBJ>(Font << 16); // the system font at first
     std::deque<MSG> queue; // each message's `time` is the frame it waits for
     HWND window = nullptr; // the last window made
     LONG windowStyle = 0;
@@ -33,9 +41,12 @@ std::string show(const char *text) {
 
 std::string show(const void *handle) {
     const auto value = static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(handle));
+    const std::size_t kind = value >> 16;
     char text[32];
     std::snprintf(text, sizeof text, value < 0x10000 ? "#%zu" : "0x%zx", value);
-    return value == 0 ? "null" : text;
+    return value == 0                        ? "null"
+           : kind >= Window && kind <= Brush ? kindNames[kind] + std::to_string(value & 0xFFFF)
+                                             : text;
 }
 
 template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
@@ -46,6 +57,43 @@ std::string show(T value) {
     std::snprintf(text, sizeof text, big ? "0x%llx" : "%lld",
                   big ? static_cast<std::make_unsigned_t<T>>(value) : wide);
     return text;
+}
+
+#define NAMED(constant)                                                                            \
+    { constant, #constant }
+const std::pair<WPARAM, const char *> messageNames[] = {
+    NAMED(WM_CREATE),      NAMED(WM_DESTROY),   NAMED(WM_CLOSE),       NAMED(WM_QUIT),
+    NAMED(WM_KEYDOWN),     NAMED(WM_KEYUP),     NAMED(WM_SYSKEYUP),    NAMED(WM_MOUSEMOVE),
+    NAMED(WM_LBUTTONDOWN), NAMED(WM_LBUTTONUP), NAMED(WM_RBUTTONDOWN), NAMED(WM_MOUSEWHEEL)};
+const std::pair<WPARAM, const char *> keyNames[] = {
+    NAMED(VK_ESCAPE),   NAMED(VK_F1),       NAMED(VK_F3),      NAMED(VK_F4),
+    NAMED(VK_F5),       NAMED(VK_NUMPAD2),  NAMED(VK_NUMPAD3), NAMED(VK_NUMPAD6),
+    NAMED(VK_SUBTRACT), NAMED(VK_SEPARATOR)};
+
+template <std::size_t n>
+std::string named(WPARAM value, const std::pair<WPARAM, const char *> (&names)[n]) {
+    for (const auto &[known, name] : names) {
+        if (known == value) {
+            return name;
+        }
+    }
+    return show(value);
+}
+
+// A message and its wParam, as "WM_KEYUP, 'B'": key codes by name, letters and digits as
+// characters.
+std::string message(UINT message, WPARAM wParam) {
+    const bool key = message == WM_KEYUP || message == WM_KEYDOWN || message == WM_SYSKEYUP;
+    const bool character = (wParam >= '0' && wParam <= '9') || (wParam >= 'A' && wParam <= 'Z');
+    return named(message, messageNames) + ", " +
+           (key && character ? std::string{'\'', static_cast<char>(wParam), '\''}
+            : key            ? named(wParam, keyNames)
+                             : show(wParam));
+}
+
+// Text already shown: a message, a named constant.
+std::string show(const std::string &shown) {
+    return shown;
 }
 
 // Logs "function(arguments)" and returns the line, for a result to be added.
@@ -64,8 +112,12 @@ Result returning(Result result, const char *function, Arguments... arguments) {
 }
 
 template <typename Handle>
-Handle make() {
-    return reinterpret_cast<Handle>(++kept.lastHandle);
+Handle make(Kind kind) {
+    return reinterpret_cast<Handle>(static_cast<std::uintptr_t>(kind << 16 | ++kept.made[kind]));
+}
+
+bool startsWith(const std::string &call, const std::string &prefix) {
+    return call.compare(0, prefix.size(), prefix) == 0;
 }
 
 } // namespace
@@ -83,22 +135,44 @@ void postAfterFrames(unsigned frames, UINT message, WPARAM wParam) {
 std::string logged(std::initializer_list<std::string> prefixes) {
     std::string found;
     for (const std::string &call : calls) {
-        for (const std::string &prefix : prefixes) {
-            if (call.compare(0, prefix.size(), prefix) == 0) {
-                found += call + '\n';
-                break;
-            }
+        if (std::any_of(prefixes.begin(), prefixes.end(),
+                        [&](auto &prefix) { return startsWith(call, prefix); })) {
+            found += call + '\n';
         }
     }
     return found;
+}
+
+int made(const std::string &prefix) {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [&](auto &call) { return startsWith(call, prefix); }));
+}
+
+std::string outOfOrder(std::initializer_list<std::string> steps) {
+    auto from = calls.begin();
+    for (const std::string &step : steps) {
+        from = std::find_if(from, calls.end(), [&](auto &call) { return startsWith(call, step); });
+        if (from == calls.end()) {
+            return "no call " + step + (&step == steps.begin() ? "" : " after " + (&step)[-1]) +
+                   " in\n" + logged();
+        }
+        ++from;
+    }
+    return "";
+}
+
+void useTestContext(bool current) {
+    static const EGLDisplay display = eglGetCurrentDisplay();
+    static const EGLContext context = eglGetCurrentContext();
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, current ? context : EGL_NO_CONTEXT);
 }
 
 } // namespace recording
 
 using namespace recording;
 
-// A platform function that logs its call with the given arguments and returns `result`; with
-// RETURNING the result is logged too.
+// A platform function that logs its call with the given arguments, then evaluates and returns
+// `result`; with RETURNING the result is logged too.
 #define RECORDED(Type, Name, Parameters, result, ...)                                              \
     Type Name Parameters {                                                                         \
         record(#Name __VA_OPT__(, ) __VA_ARGS__);                                                  \
@@ -112,42 +186,39 @@ using namespace recording;
 RECORDED(DWORD, GetTickCount, (void), given.tickCount)
 
 MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
-    *out = returning(given.midiAvailable ? make<HMIDIOUT>() : nullptr, "midiOutOpen", device,
-                     callback, data, flags);
+    *out = returning(given.midiAvailable ? make<HMIDIOUT>(MidiOut) : nullptr, "midiOutOpen",
+                     device == MIDI_MAPPER ? std::string("MIDI_MAPPER") : show(device), callback,
+                     data, flags);
     return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
 
 RECORDED(MMRESULT, midiOutShortMsg, (HMIDIOUT hmo, DWORD dwMsg), MMSYSERR_NOERROR, hmo, dwMsg)
 RECORDED(MMRESULT, midiOutClose, (HMIDIOUT hmo), MMSYSERR_NOERROR, hmo)
 
-ATOM RegisterClassA(const WNDCLASSA *c) {
-    kept.procedure = c->lpfnWndProc;
-    record("RegisterClassA", c->style, c->cbClsExtra, c->cbWndExtra, c->hInstance, c->hIcon,
-           c->hCursor, c->hbrBackground, c->lpszMenuName, c->lpszClassName);
-    return 0xC000;
-}
+RECORDED(ATOM, RegisterClassA, (const WNDCLASSA *c), (kept.procedure = c->lpfnWndProc, 0xC000),
+         c->style, c->cbClsExtra, c->cbWndExtra, c->hInstance, c->hIcon, c->hCursor,
+         c->hbrBackground, c->lpszMenuName, c->lpszClassName)
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                     int w, int h, HWND parent, HMENU menu, HINSTANCE instance, void *parameter) {
-    kept.window = given.windowsAvailable ? make<HWND>() : nullptr;
-    kept.windowStyle = static_cast<LONG>(style);
-    return returning(kept.window, "CreateWindowExA", exStyle, className, title, style, x, y, w, h,
-                     parent, menu, instance, parameter);
-}
+RETURNING(HWND, CreateWindowExA,
+          (DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int w, int h,
+           HWND parent, HMENU menu, HINSTANCE instance, void *parameter),
+          (kept.windowStyle = static_cast<LONG>(style),
+           kept.window = given.windowsAvailable ? make<HWND>(Window) : nullptr),
+          exStyle, className, title, style, x, y, w, h, parent, menu, instance, parameter)
 
 RECORDED(BOOL, DestroyWindow, (HWND hWnd), TRUE, hWnd)
 RECORDED(LRESULT, DefWindowProcA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam),
-         defaultProcedureResult, hWnd, Msg, wParam, lParam)
+         defaultProcedureResult, hWnd, message(Msg, wParam), lParam)
 RETURNING(LONG, GetWindowLongA, (HWND w, int index), w != nullptr ? kept.windowStyle : 0, w, index)
 RECORDED(LONG, SetWindowLongA, (HWND hWnd, int nIndex, LONG dwNewLong),
          std::exchange(kept.windowStyle, dwNewLong), hWnd, nIndex, dwNewLong)
 RECORDED(BOOL, SetWindowPos, (HWND w, HWND after, int x, int y, int cx, int cy, UINT flags), TRUE,
          w, after, x, y, cx, cy, flags)
-RETURNING(HICON, LoadIconA, (HINSTANCE i, LPCSTR id), make<HICON>(), i,
+RETURNING(HICON, LoadIconA, (HINSTANCE i, LPCSTR id), make<HICON>(Icon), i,
           static_cast<const void *>(id))
-RETURNING(HCURSOR, LoadCursorA, (HINSTANCE i, LPCSTR id), make<HCURSOR>(), i,
+RETURNING(HCURSOR, LoadCursorA, (HINSTANCE i, LPCSTR id), make<HCURSOR>(Cursor), i,
           static_cast<const void *>(id))
-RETURNING(HGDIOBJ, GetStockObject, (int i), make<HGDIOBJ>(), i)
+RETURNING(HGDIOBJ, GetStockObject, (int i), make<HGDIOBJ>(Brush), i)
 
 // Queued messages whose frame has come, for the last window made, then WM_QUIT once posted (or
 // after 1000 frames, so that a run that never quits ends); an empty peek is not logged.
@@ -163,18 +234,16 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
         kept.queue.pop_front();
     }
     record("PeekMessageA", hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg) +=
-        " -> " + show(lpMsg->message) + ", " + show(lpMsg->wParam);
+        " -> " + message(lpMsg->message, lpMsg->wParam);
     return TRUE;
 }
 
-RECORDED(BOOL, TranslateMessage, (const MSG *m), FALSE, m->hwnd, m->message, m->wParam)
+RECORDED(BOOL, TranslateMessage, (const MSG *m), FALSE, m->hwnd, message(m->message, m->wParam))
 RECORDED(LRESULT, DispatchMessageA, (const MSG *m),
-         kept.procedure(m->hwnd, m->message, m->wParam, m->lParam), m->hwnd, m->message, m->wParam)
+         kept.procedure(m->hwnd, m->message, m->wParam, m->lParam), m->hwnd,
+         message(m->message, m->wParam))
 
-void PostQuitMessage(int nExitCode) {
-    record("PostQuitMessage", nExitCode);
-    kept.quitPosted = true;
-}
+RECORDED(void, PostQuitMessage, (int nExitCode), void(kept.quitPosted = true), nExitCode)
 
 RETURNING(int, GetSystemMetrics, (int nIndex),
           nIndex == SM_CXSCREEN   ? given.screenWidth
@@ -189,38 +258,36 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
 }
 
 // The current mode: 32 bits, 60 Hz, and no size, which the caller must set.
-BOOL EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA *lpDevMode) {
-    record("EnumDisplaySettingsA", lpszDeviceName, iModeNum);
-    lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    lpDevMode->dmBitsPerPel = 32;
-    lpDevMode->dmDisplayFrequency = 60;
-    return TRUE;
-}
+RECORDED(BOOL, EnumDisplaySettingsA, (LPCSTR name, DWORD mode, DEVMODEA *m),
+         (m->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY,
+          m->dmBitsPerPel = 32, m->dmDisplayFrequency = 60, TRUE),
+         name, mode)
 
 RECORDED(LONG, ChangeDisplaySettingsA, (DEVMODEA * m, DWORD dwFlags), DISP_CHANGE_SUCCESSFUL,
          m->dmSize, m->dmDriverExtra, m->dmFields, m->dmPelsWidth, m->dmPelsHeight, m->dmBitsPerPel,
          m->dmDisplayFrequency, dwFlags)
-RETURNING(HDC, GetDC, (HWND hWnd), make<HDC>(), hWnd)
+RETURNING(HDC, GetDC, (HWND hWnd), make<HDC>(DeviceContext), hWnd)
 RECORDED(int, ReleaseDC, (HWND hWnd, HDC hDC), 1, hWnd, hDC)
 RETURNING(int, ChoosePixelFormat, (HDC hdc, const PIXELFORMATDESCRIPTOR *p), 7, hdc, p->nSize,
           p->nVersion, p->dwFlags, p->iPixelType, p->cColorBits, p->cDepthBits, p->iLayerType)
 RECORDED(BOOL, SetPixelFormat, (HDC dc, int format, const PIXELFORMATDESCRIPTOR *), TRUE, dc,
          format)
-RETURNING(HGLRC, wglCreateContext, (HDC hdc), make<HGLRC>(), hdc)
-RECORDED(BOOL, wglMakeCurrent, (HDC hdc, HGLRC hglrc), TRUE, hdc, hglrc)
+RETURNING(HGLRC, wglCreateContext, (HDC hdc), make<HGLRC>(RenderingContext), hdc)
+
+RECORDED(BOOL, wglMakeCurrent, (HDC hdc, HGLRC hglrc), (useTestContext(hglrc != nullptr), TRUE),
+         hdc, hglrc)
+
 RECORDED(BOOL, wglDeleteContext, (HGLRC hglrc), TRUE, hglrc)
 RECORDED(BOOL, SwapBuffers, (HDC hdc), ++kept.framesPresented != 0, hdc)
 RETURNING(HFONT, CreateFontA,
           (int h, int w, int e, int o, int weight, DWORD i, DWORD u, DWORD s, DWORD set,
            DWORD precision, DWORD clip, DWORD quality, DWORD pitch, LPCSTR face),
-          make<HFONT>(), h, w, e, o, weight, i, u, s, set, precision, clip, quality, pitch, face)
+          make<HFONT>(Font), h, w, e, o, weight, i, u, s, set, precision, clip, quality, pitch,
+          face)
 
 RETURNING(HGDIOBJ, SelectObject, (HDC hdc, HGDIOBJ h), std::exchange(kept.selected, h), hdc, h)
 
 RECORDED(BOOL, DeleteObject, (HGDIOBJ ho), TRUE, ho)
 
-BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
-    record("wglUseFontBitmapsA", hdc, first, count);
-    fontListBase = listBase;
-    return TRUE;
-}
+RECORDED(BOOL, wglUseFontBitmapsA, (HDC hdc, DWORD first, DWORD count, DWORD listBase),
+         (fontListBase = listBase, TRUE), hdc, first, count)

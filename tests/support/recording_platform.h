@@ -1,8 +1,10 @@
-// A recording stand-in for the platform calls, linked into the unit tests in place of
-// platform/sdl. Every call is logged as one line, "Name(arguments) -> result", in order. Handles
-// the double makes show as #1, #2, ... in the order they were made, null as "null"; numbers beyond
-// +-0xFFFF show in hex, negative ones in two's complement of their width. The test's own OpenGL
-// context stays current throughout.
+// A recording stand-in for the platform calls, linked into the unit tests and two fuzz targets in
+// place of platform/sdl. Every call is logged as one line, "Name(arguments) -> result", in order.
+// Handles the double makes show by kind and number (window1, dc1, glrc1, font1, midi1, ...; the
+// system font is font0), null as "null"; messages and key codes by name (WM_KEYUP, VK_F1, 'B');
+// numbers beyond +-0xFFFF in hex, negative ones in two's complement of their width.
+// wglMakeCurrent makes the test's own OpenGL context current or releases it, as the program's
+// own would be: GL calls made while the program holds no current context do nothing.
 #pragma once
 
 #include <initializer_list>
@@ -35,5 +37,12 @@ void clear();
 void postAfterFrames(unsigned frames, UINT message, WPARAM wParam);
 // The logged calls that start with any of the prefixes, in order, each ended by a newline.
 std::string logged(std::initializer_list<std::string> prefixes = {""});
+// How many logged calls start with `prefix`.
+int made(const std::string &prefix);
+// Empty when, for each step, a call that starts with it was made after the call found for the
+// step before; otherwise the first step not found, and the whole log.
+std::string outOfOrder(std::initializer_list<std::string> steps);
+// Makes the test's context current (it must have been current at the first call) or releases it.
+void useTestContext(bool current);
 
 } // namespace recording

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <ctime>
 
 #include "effects/effects.h"
 #include "tests/support/gl_test.h"
@@ -39,21 +38,7 @@ const struct {
 
 } // namespace
 
-class EffectTest : public GlTest {
-  protected:
-    // Draws the first frame of `effect` on a fresh scene, again until one starts and ends within
-    // the same second of the calendar, and returns that second.
-    unsigned int firstFrameSecond(char key) {
-        std::time_t second;
-        do {
-            scene = SceneState();
-            startScene(key);
-            second = std::time(nullptr);
-            frame();
-        } while (std::time(nullptr) != second);
-        return static_cast<unsigned int>(second);
-    }
-};
+using EffectTest = GlTest;
 
 TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlpha) {
     for (int row = 0; row < 8; ++row) {
@@ -83,38 +68,38 @@ TEST_F(EffectTest, EveryRowDrawsAVisibleBalancedFrameWithItsTrailAlpha) {
     EXPECT_EQ(nimbrost::effectRegistry[8].draw, nullptr);
 }
 
-TEST_F(EffectTest, SquareRootsTakesDraws81To86OnTheProgramsFirstFrameOnly) {
-    nimbrost::srand(1);
-    double draws[86];
-    for (double &draw : draws) {
-        draw = nimbrost::rand() * nimbrost::randomScale;
-    }
-    nimbrost::srand(1);
+// Square roots takes its clocks from the generator's draws 81 to 86 on the program's first frame;
+// Dancing polaroids and Broken mosaic seed the generator from the calendar on their first frame.
+TEST_F(EffectTest, FirstFramesStartTheClocksFromTheGeneratorOrTheCalendarOnce) {
+    const std::vector<double> draws = randomDraws(86);
     startScene();
     frame();
-    EXPECT_EQ(scene.rootsSpinClockX, afterSteps(draws[80], 0.00005, 80));
-    EXPECT_EQ(scene.rootsSpinClockY, afterSteps(draws[81], 0.00005, 80));
-    EXPECT_EQ(scene.rootsSpinClockZ, afterSteps(draws[82], 0.00005, 80));
-    EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 80));
-    EXPECT_EQ(scene.rootsElevationClock, afterSteps(draws[84], 0.0005, 80));
-    EXPECT_EQ(scene.rootsAzimuthClock, afterSteps(draws[85], 0.0005, 80));
-
+    double SceneState::*const rootsClocks[] = {
+        &SceneState::rootsSpinClockX,     &SceneState::rootsSpinClockY,
+        &SceneState::rootsSpinClockZ,     &SceneState::rootsRadiusClock,
+        &SceneState::rootsElevationClock, &SceneState::rootsAzimuthClock};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(scene.*rootsClocks[i], afterSteps(draws[80 + i], i < 3 ? 0.00005 : 0.0005, 80));
+    }
     nimbrost::resetScene();
     const std::uint32_t afterReset = scene.randomState;
     frame();
     EXPECT_EQ(scene.randomState, afterReset);
     EXPECT_EQ(scene.rootsRadiusClock, afterSteps(draws[83], 0.0005, 160));
-}
 
-TEST_F(EffectTest, CalendarSeededEffectsSeedOnTheFirstFrameOnly) {
-    nimbrost::srand(firstFrameSecond('2'));
+    const std::time_t second = 1700000000;
+    scene.calendarClock = [] { return std::time_t{1700000000}; };
+    nimbrost::srand(second);
     const double polaroid = nimbrost::rand() % 1000;
-    frame();
-    EXPECT_EQ(scene.polaroidClock, polaroid + 1.0);
-
-    nimbrost::srand(firstFrameSecond('8'));
+    nimbrost::srand(second);
     const double mosaic = nimbrost::rand() * nimbrost::randomScale;
     const double spin = nimbrost::rand() * nimbrost::randomScale;
+    startScene('2');
+    frame();
+    frame();
+    EXPECT_EQ(scene.polaroidClock, polaroid + 1.0);
+    startScene('8');
+    frame();
     frame();
     EXPECT_EQ(scene.mosaicClock, afterSteps(mosaic, 0.0005, 80));
     EXPECT_EQ(scene.mosaicSpinClock, afterSteps(spin, 0.005, 8));
