@@ -1,105 +1,152 @@
-# harness.sh: sourced by the end-to-end scripts that run the program, after they have checked
-# their arguments, which are the command that starts it (its own arguments are appended). With the
-# common checks of checks.sh, it gives starting, finding, looking at and ending the program; the
-# program and the scratch folder $work go when the script ends.
+# harness.sh: sourced by the end-to-end scripts with the command that starts the program (its own
+# arguments are appended). Checks, waiting, and starting, finding, looking at and ending the
+# program. What the script started and its scratch folder $work go when it ends.
 
 launcher=("$@")
-# Under Wine the program is the real Windows build: Wine maps the window's frame onto the window
-# manager's decorations.
+# The Windows build under Wine gets no signals, and its frame is the window manager's.
 under_wine=0
-[ "$(basename "$1")" = wine ] && under_wine=1
+[ "$(basename "${1:-}")" = wine ] && under_wine=1
 work=$(mktemp -d)
-# shellcheck source=tests/e2e/checks.sh
-. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
-pid=
-
+failures=0 pid='' status='' window='' runs=0 out='' outs=() cx=0 cy=0
 cleanup() {
-    if [ -n "$pid" ]; then
-        kill -9 "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
+    kill -9 $(jobs -p) 2>/dev/null
+    wait 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
+say() { printf '%s\n' "$*"; }
+fail() {
+    say "  FAIL: $*"
+    failures=$((failures + 1))
+}
+not() { ! "$@"; }
+expect() { # expect DESCRIPTION COMMAND...
+    if "${@:2}"; then say "  ok: $1"; else fail "$1"; fi
+}
+report() {
+    [ "$failures" = 0 ] || { say "$failures check(s) failed"; exit 1; }
+    say "all checks passed"
+    exit 0
+}
+within() { # within SECONDS COMMAND...: retried every 50 ms until it succeeds
+    local deadline=$((${EPOCHREALTIME//[!0-9]/} + $1 * 1000000))
+    until "${@:2}"; do
+        [ "${EPOCHREALTIME//[!0-9]/}" -ge "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+one_line() { [ "$(wc -l <"$1")" = 1 ] && grep -qF -e "$2" "$1"; } # one_line FILE TEXT
+
+# Starts the program with ARGS: its process in $pid, what it says in $out (and ${outs[pid]}).
 start() {
-    "${launcher[@]}" "$@" >"$work/out" 2>&1 &
+    runs=$((runs + 1))
+    out=$work/out.$runs
+    "${launcher[@]}" "$@" >"$out" 2>&1 &
     pid=$!
+    outs[pid]=$out
+}
+stop() {
+    [ -n "$pid" ] && { kill -9 "$pid" && wait "$pid"; } 2>/dev/null
+    pid=
+}
+# Process PID has ended; a zombie counts, whoever its parent.
+ended() { ! kill -0 "$1" 2>/dev/null || [[ $(ps -o stat= -p "$1") == Z* ]]; }
+# Waits up to SECONDS for process PID (the program's by default) to end, its exit status then in
+# $status, and for its window to go.
+wait_exit() {
+    local p=${2:-$pid}
+    status=
+    within "$1" ended "$p" || return 1
+    wait "$p" 2>/dev/null
+    status=$?
+    [ "$p" = "$pid" ] && pid=
+    within 5 not search_window
+}
+# wait_exit, with code 0; otherwise it shows what the program said.
+ends_well() {
+    local said=${outs[${2:-$pid}]}
+    wait_exit "$@" && [ "$status" = 0 ] && return
+    sed 's/^/    | /' "$said" | head -n 40
+    return 1
 }
 
-# The program's visible window; empty when none appears within 20 seconds. A search can fail on
-# its own while the window manager reparents windows (an X error ends xdotool), so it is retried.
-window=
+# The program's window into $window. An X error ends xdotool while the window manager reparents
+# windows, so searches are retried.
 search_window() {
     window=$(xdotool search --onlyvisible --name '^Nimbrost$' 2>/dev/null | head -n1)
     [ -n "$window" ]
 }
 find_window() { within 20 search_window; }
-
-# Waits up to SECONDS for the program to end; its exit status is then in $status.
-status=
-wait_exit() {
-    status=
-    within "$1" bash -c "! kill -0 $pid 2>/dev/null" || return 1
-    wait "$pid"
-    status=$?
-    pid=
-    # The X server removes the window of a client that has gone a moment later.
-    within 5 bash -c "! xdotool search --onlyvisible --name '^Nimbrost$' >/dev/null 2>&1"
-}
-
-stop() {
-    if [ -n "$pid" ]; then
-        kill -9 "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-        pid=
-    fi
-}
-
-# The client area on the screen (cx cy cw ch) and the outer rectangle with the decorations the
-# window manager reports (ox oy ow oh).
+# The client area on the screen (cx cy cw ch), and the outer rectangle with the window manager's
+# decorations (ox oy ow oh).
 geometry() {
-    local info extents left right top bottom
+    local info l=0 r=0 t=0 b=0
     info=$(xwininfo -id "$window" 2>/dev/null) || return 1
-    cx=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-    cy=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-    cw=$(awk '/Width:/ {print $2}' <<<"$info")
-    ch=$(awk '/Height:/ {print $2}' <<<"$info")
-    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
-    IFS=, read -r left right top bottom <<<"${extents:-0,0,0,0}"
-    ox=$((cx - left))
-    oy=$((cy - top))
-    ow=$((cw + left + right))
-    oh=$((ch + top + bottom))
+    read -r cx cy cw ch <<<"$(awk '/Absolute upper-left|Width:|Height:/ { printf "%s ", $NF }' \
+        <<<"$info")"
+    IFS=, read -r l r t b < <(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null |
+        sed -n 's/.*= //p')
+    ox=$((cx - l)) oy=$((cy - t)) ow=$((cw + l + r)) oh=$((ch + t + b))
 }
-shot() { import -window root "$work/$1.ppm"; }
+# The outer rectangle is "X Y W H"; under Wine within 4 pixels of it on every side.
+outer_is() {
+    local x y w h slack=$((4 * under_wine))
+    geometry && read -r x y w h <<<"$1" || return
+    near() { [ $(($1 - $2)) -le $slack ] && [ $(($2 - $1)) -le $slack ]; }
+    near $ox "$x" && near $oy "$y" && near $((ox + ow)) $((x + w)) && near $((oy + oh)) $((y + h))
+}
+# With its caption, the outer rectangle "X Y W H" (800 x 600 at (0, 0) by default).
+decorated_window() { outer_is "${1:-0 0 800 600}" && [ "$cy" -gt 0 ]; }
+# No caption, the client area W x H (800 x 600 by default) at (0, 0).
+full_screen() { geometry && [ "$cx $cy $cw $ch" = "0 0 ${1:-800} ${2:-600}" ]; }
 
-# Pixels of a screenshot region (x y w h in client coordinates) that match a test.
+shot() { import -window root "$work/$1.ppm"; }
+# Pixels of a region of SHOT (X Y W H from the client area's corner) that match a test.
 count() { # count SHOT X Y W H CONVERT-OPTIONS...
-    local name=$1 x=$2 y=$3 w=$4 h=$5
-    shift 5
-    convert "$work/$name.ppm" -crop "${w}x${h}+$((cx + x))+$((cy + y))" +repage "$@" \
+    convert "$work/$1.ppm" -crop "$4x$5+$((cx + $2))+$((cy + $3))" +repage "${@:6}" \
         -format '%[fx:round(mean*w*h)]' info:
 }
-lit() { count "$1" "$2" "$3" "$4" "$5" -fill white +opaque black; }
+lit() { count "$@" -fill white +opaque black; }
+drawn() { shot drawn && [ "$(lit drawn 0 0 "$cw" "$ch")" -gt "${1:-0}" ]; } # more than MIN lit
 # The overlay's light-blue text, as it shows through the panel.
 light_blue() {
-    count "$1" "$2" "$3" "$4" "$5" -fuzz 12% -fill white -opaque 'rgb(64,191,255)' \
-        -fill black +opaque white
+    count "$@" -fuzz 12% -fill white -opaque 'rgb(64,191,255)' -fill black +opaque white
 }
-# Messages are handled in order: once the overlay that F1 shows has come and gone again, every
-# input sent before it has been handled, and keys reach the program. SHOT keeps the last picture.
-overlay() { shot "$1" && [ "$(light_blue "$1" 0 0 240 "$ch")" "$2" 500 ]; }
+# The left strip of SHOT has more (-gt) or fewer (-lt) light-blue pixels than N (500).
+overlay() { shot "$1" && [ "$(light_blue "$1" 0 0 240 "$ch")" "$2" "${3:-500}" ]; }
+# Messages are handled in order: once the overlay that F1 shows has gone again, every input sent
+# before it has been handled. SHOT keeps the last picture.
 settle() {
-    xdotool key F1
-    within 5 overlay "$1" -gt && xdotool key F1 && within 5 overlay "$1" -lt
+    xdotool key F1 && within 5 overlay "$1" -gt && xdotool key F1 && within 5 overlay "$1" -lt
 }
 
-# Focus the window: move the pointer over it and raise it.
-# Keys go where the focus is when they are sent, so it waits for the focus to arrive.
-focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; }
+# The pointer over the window, raised, and the focus arrived (keys go where it is when sent).
 focus() {
     xdotool mousemove $((cx + cw - 20)) $((cy + ch - 20))
-    xdotool windowactivate --sync "$window" 2>/dev/null || true
-    within 5 focused || say "  (the window did not get the focus)"
+    xdotool windowactivate --sync "$window" 2>/dev/null
+    within 5 eval '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]' ||
+        say "  (the window did not get the focus)"
 }
+# The program started with ARGS in a window 800 x 600 at (0, 0), with its caption, focused, drawn.
+start_window() {
+    start "$@"
+    find_window || { say "  no window appeared: $(cat "$out")" && return 1; }
+    within 10 decorated_window ||
+        { say "  the window is at $ox,$oy, ${ow}x$oh outside, client at $cx,$cy" && return 1; }
+    focus
+    within 10 drawn || { say "  the window stays black" && return 1; }
+}
+
+# Watches the root window for new top-level windows, ready once it has seen a property change of
+# ours; `windows CreateNotify` then counts those made since, `windows MapNotify` those shown.
+watch_windows() {
+    xev -root -event substructure -event property >"$work/xev" 2>&1 &
+    watcher=$!
+    within 5 eval 'xprop -root -f _NIMBROST_TEST 8s -set _NIMBROST_TEST ready &&
+                   grep -q _NIMBROST_TEST "$work/xev"'
+}
+windows() {
+    kill "$watcher" && wait "$watcher"
+    grep -c "$1" "$work/xev"
+} 2>/dev/null

@@ -1,152 +1,61 @@
 #!/usr/bin/env bash
-# host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER
-#
-# The Linux program as a screen saver: drawn into the window that a host names in
-# XSCREENSAVER_WINDOW. HOST (nimbrost-test-host) stands in for the host; the last cases run the
-# real xscreensaver daemon and xsecurelock (with XSECURELOCK_SAVER, the package's saver for it).
-# Run it on a display with a window manager (tests/support/with-display); the cases that end an X
-# server start private ones.
+# host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER: the Linux program as a screen saver, drawn
+# into the window a host names in XSCREENSAVER_WINDOW. HOST (nimbrost-test-host) stands in for one,
+# then the xscreensaver daemon and xsecurelock (through its saver XSECURELOCK_SAVER) run it.
 set -uo pipefail
-
-if [ $# -ne 3 ] || [ -z "${DISPLAY:-}" ]; then
-    echo "usage: host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER  (on an X display with a" \
-        "window manager)" >&2
-    exit 2
-fi
-program=$1
-host_tool=$2
-xsecurelock_saver=$3
-work=$(mktemp -d)
+[ $# = 3 ] && [ -n "${DISPLAY:-}" ] ||
+    { echo "usage: ${0##*/} PROGRAM HOST XSECURELOCK_SAVER  (on an X display)" >&2; exit 2; }
+program=$1 host_tool=$2 xsecurelock_saver=$3
+source "$(dirname "$0")/harness.sh" env SDL_AUDIODRIVER=dummy "$program"
 chmod 755 "$work"
-# shellcheck source=tests/e2e/checks.sh
-. "$(dirname "$0")/checks.sh"
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill -9 "$pid" 2>/dev/null
-    done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# Makes a host window (nimbrost-test-host ARGS): its id in $host_id, its process in $host_pid.
+# Makes a host's window (HOST ARGS...): its id in $host_id, its process in $host_pid.
 host() {
     rm -f "$work/host_id"
     "$host_tool" "$@" >"$work/host_id" &
     host_pid=$!
-    pids+=("$host_pid")
-    within 5 test -s "$work/host_id" || return 1
-    host_id=$(cat "$work/host_id")
+    within 5 test -s "$work/host_id" && host_id=$(cat "$work/host_id")
+}
+# Starts the program as a host does: XSCREENSAVER_WINDOW=ID PROGRAM /s (or ARG).
+saver() { XSCREENSAVER_WINDOW=$1 start "${2:-/s}"; }
+# The rectangle X Y W H of the screen shows squares that move: lit, and changing between two shots.
+moving() {
+    local cx=0 cy=0
+    shot one && sleep 0.2 && shot two && [ "$(lit one "$@")" -gt 500 ] &&
+        [ "$(convert "$work/one.ppm" "$work/two.ppm" -crop "$3x$4+$1+$2" +repage -compose \
+            difference -composite -threshold 1% -format '%[fx:round(mean*w*h)]' info:)" -gt 100 ]
 }
 
-# Starts the program as a host would: XSCREENSAVER_WINDOW=ID PROGRAM /s; its process in $pid, what
-# it says in $work/out.NAME.
-saver() { # saver NAME ID [ARG...]
-    local name=$1 id=$2
-    shift 2
-    XSCREENSAVER_WINDOW=$id SDL_AUDIODRIVER=dummy "$program" "${@:-/s}" </dev/null \
-        >"$work/out.$name" 2>&1 &
-    pid=$!
-    pids+=("$pid")
-}
-
-# Whether process PID has ended (a zombie whose parent is gone counts).
-ended() { ! kill -0 "$1" 2>/dev/null || [ "$(ps -o stat= -p "$1" | cut -c1)" = Z ]; }
-# Waits up to MS milliseconds for process PID to end; its exit status is then in $status when it
-# is ours.
-ends_within() { # ends_within MS PID
-    local deadline=$(($(now_ms) + $1))
-    until ended "$2"; do
-        [ "$(now_ms)" -gt "$deadline" ] && return 1
-        sleep 0.02
-    done
-    wait "$2" 2>/dev/null
-    status=$?
-}
-
-# Whether FILE holds one line, and that line holds TEXT.
-one_line() { [ "$(wc -l <"$1")" = 1 ] && grep -qF -e "$2" "$1"; }
-
-shot() { import -window root "$work/$1.ppm"; }
-# Lit pixels of a shot in the rectangle W H X Y.
-lit() { # lit SHOT W H X Y
-    convert "$work/$1.ppm" -crop "$2x$3+$4+$5" +repage -fill white +opaque black \
-        -format '%[fx:round(mean*w*h)]' info:
-}
-# Whether the rectangle shows squares that move: lit, and changing between two shots.
-moving() { # moving W H X Y
-    shot one && sleep 0.2 && shot two || return 1
-    [ "$(lit one "$@")" -gt 500 ] &&
-        [ "$(convert "$work/one.ppm" "$work/two.ppm" -crop "$1x$2+$3+$4" +repage \
-            -compose difference -composite -threshold 1% -format '%[fx:round(mean*w*h)]' info:)" \
-            -gt 100 ]
-}
-
-# The top-level windows, and those of them that came after BEFORE and whose class is not CLASS.
-top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
-windows_not_of() { # windows_not_of CLASS BEFORE
-    local window
-    for window in $(top_level); do
-        grep -qx -- "$window" <<<"$2" && continue
-        xprop -id "$window" WM_CLASS | grep -q "\"$1\"" || echo "$window"
-    done
-}
-
-case_draws() {
-    say "the program draws into the host's window and makes none of its own"
-    expect "the host's window appears" host --geometry 400x300+100+100 || return
+case_savers() {
+    say "savers in hosts' windows side by side, one on a visual without double or depth buffer"
+    local plain plain_host first second outside
+    expect "the hosts' windows appear" eval 'host --visual plain --geometry 400x300+0+0 &&
+        plain=$host_id plain_host=$host_pid && host --geometry 400x300+600+0' || return
     expect "the window watcher is ready" watch_windows || return
-    saver draws "$host_id"
-    expect "squares move inside the host's window" within 20 moving 400 300 100 100
-    expect "nothing is drawn outside it" [ "$(lit two 1280 600 0 424)" = 0 ]
-    expect "no window was shown" [ "$(windows_shown)" = 0 ]
+    saver "$plain"
+    first=$pid
+    saver "$host_id"
+    second=$pid
+    expect "squares move inside both" within 20 eval 'moving 0 0 400 300 && moving 600 0 400 300'
+    outside=$(($(lit two 0 0 1280 1024) - $(lit two 0 0 400 300) - $(lit two 600 0 400 300)))
+    expect "nothing is drawn outside them ($outside)" [ "$outside" = 0 ]
+    expect "no window was shown" [ "$(windows MapNotify)" = 0 ]
     # Keys reach the program through the host's window: the pointer over it, the focus in it.
-    xdotool mousemove 300 250 && xdotool windowfocus "$host_id" 2>/dev/null
+    xdotool mousemove 200 150 && xdotool windowfocus "$plain" 2>/dev/null
     xdotool key Escape
-    expect "ESC exits" ends_within 5000 "$pid"
-    expect "with code 0" [ "$status" = 0 ]
-    expect "saying nothing" [ ! -s "$work/out.draws" ]
-    expect "the host's window stays" bash -c "xwininfo -id $host_id | grep -q IsViewable"
+    expect "ESC ends the first with code 0" ends_well 5 "$first"
+    expect "its host's window stays" eval "xwininfo -id $plain | grep -q IsViewable"
+    expect "the second draws on" within 5 moving 600 0 400 300
+    kill -TERM "$second"
+    expect "SIGTERM ends the second within a second, with code 0" ends_well 1 "$second"
+    saver "$plain"
+    expect "a third saver draws in the first window" within 20 moving 0 0 400 300
+    kill -TERM "$plain_host"
+    wait_exit 1
+    expect "the host destroying the window ends it within a second, with code 3 (${status:-})" \
+        [ "$status" = 3 ]
+    expect "saying nothing" eval '! cat "${outs[first]}" "${outs[second]}" "$out" | grep .'
     kill "$host_pid"
-    wait "$host_pid"
-}
-
-case_visual() {
-    say "a host's window whose visual lacks the double buffer and the depth buffer"
-    expect "the host's window appears" host --visual plain --geometry 400x300+100+100 || return
-    expect "the window watcher is ready" watch_windows || return
-    saver visual "$host_id"
-    expect "squares move inside the host's window" within 20 moving 400 300 100 100
-    expect "no top-level window was shown" [ "$(windows_shown)" = 0 ]
-    kill -TERM "$pid"
-    expect "SIGTERM ends the run within a second" ends_within 1000 "$pid"
-    expect "with code 0" [ "$status" = 0 ]
-    expect "saying nothing" [ ! -s "$work/out.visual" ]
-    kill "$host_pid"
-    wait "$host_pid"
-}
-
-case_two() {
-    say "two savers on two windows side by side; the host destroys a window under its saver"
-    local first second first_host
-    host --geometry 400x300+0+0 && first_host=$host_pid && saver left "$host_id" && first=$pid
-    host --geometry 400x300+600+0 && saver right "$host_id" && second=$pid
-    both_draw() { moving 400 300 0 0 && moving 400 300 600 0; }
-    expect "both draw" within 20 both_draw
-    kill -TERM "$first"
-    expect "SIGTERM ends the first" ends_within 1000 "$first"
-    expect "with code 0" [ "$status" = 0 ]
-    expect "the second draws on" within 5 moving 400 300 600 0
-    kill -TERM "$host_pid"
-    expect "the second ends within a second of its window's end" ends_within 1000 "$second"
-    expect "with code 3, the window being gone (code $status)" [ "$status" = 3 ]
-    expect "saying nothing" [ ! -s "$work/out.right" -a ! -s "$work/out.left" ]
-    kill "$first_host"
-    wait "$first_host" "$host_pid"
 }
 
 # Every value that names no window to draw into: one line on stderr that names the value, code
@@ -157,11 +66,10 @@ case_refused() {
     local input_only=$host_id value reason
     expect "the window watcher is ready" watch_windows || return
     while IFS='|' read -r value reason; do
-        saver refused "$value"
-        ends_within 10000 "$pid"
-        expect "\"$value\" ends with -1 (status $status)" [ "$status" = 255 ]
-        expect "\"$value\": one line that names it and says it $reason" \
-            one_line "$work/out.refused" "\"$value\" $reason"
+        saver "$value"
+        wait_exit 10
+        expect "\"$value\": code -1 ($status), one line that names it and says it $reason" \
+            eval '[ "$status" = 255 ] && one_line "$out" "\"$value\" $reason"'
     done <<EOF
 abc|is not a window id
 |is not a window id
@@ -172,144 +80,112 @@ abc|is not a window id
 0x1fffff|names no window
 $input_only|names an input-only window
 EOF
-    expect "no window was made" [ "$(windows_made)" = 0 ]
+    expect "no window was made" [ "$(windows CreateNotify)" = 0 ]
     kill "$host_pid"
-    wait "$host_pid"
-    say "-win ignores the variable"
-    saver windowed abc -win
-    expect "the window appears" within 20 \
-        bash -c "xdotool search --onlyvisible --name '^Nimbrost$' >/dev/null"
+    saver abc -win
+    expect "-win ignores the variable: the window appears" find_window
     kill -TERM "$pid"
-    expect "SIGTERM ends it" ends_within 5000 "$pid"
-    expect "with code 0, saying nothing: $(cat "$work/out.windowed")" \
-        [ "$status" = 0 -a ! -s "$work/out.windowed" ]
+    expect "SIGTERM ends it with code 0, saying nothing" eval 'ends_well 5 && [ ! -s "$out" ]'
 }
 
-# A private X server, ended under the program (or without OpenGL): its display in $private.
-private_server=
-start_server() { # start_server [XVFB-ARG...]
+# A private X server ($private, process $server): ended under the program, or without OpenGL.
+private_server() {
     exec {fd}>"$work/display"
     Xvfb -displayfd "$fd" -screen 0 640x480x24 -nolisten tcp "$@" >/dev/null 2>&1 &
-    private_server=$!
-    pids+=("$private_server")
+    server=$!
     exec {fd}>&-
-    within 10 test -s "$work/display" && private=":$(head -n1 "$work/display")"
+    within 10 test -s "$work/display" && private=:$(head -n1 "$work/display")
 }
 
 case_server_ends() {
-    say "the X server ends under a running program"
-    local mode
-    for mode in "in the host's window" "in its own window"; do
-        expect "a private X server starts" start_server || return
-        if [ "$mode" = "in its own window" ]; then
-            DISPLAY=$private SDL_AUDIODRIVER=dummy "$program" -win >"$work/out.server" 2>&1 &
+    local where
+    for where in "the host's window" "its own window"; do
+        say "the X server ends under the program in $where"
+        expect "a private X server starts" private_server || return
+        if [ "$where" = "its own window" ]; then
+            DISPLAY=$private start -win
         else
-            DISPLAY=$private host --geometry 320x240+0+0
-            DISPLAY=$private XSCREENSAVER_WINDOW=$host_id SDL_AUDIODRIVER=dummy "$program" /s \
-                >"$work/out.server" 2>&1 &
+            DISPLAY=$private host --geometry 320x240+0+0 && DISPLAY=$private saver "$host_id"
         fi
-        pid=$!
-        pids+=("$pid")
-        drawn() { DISPLAY=$private import -window root "$work/server.ppm" &&
-            [ "$(lit server 320 240 0 0)" -gt 0 ]; }
-        expect "$mode, it draws" within 20 drawn
-        kill "$private_server"
-        expect "$mode, it ends within a second" ends_within 1000 "$pid"
-        expect "$mode, with code 3 (code $status)" [ "$status" = 3 ]
-        wait "$private_server" 2>/dev/null
+        expect "it draws" within 20 eval 'DISPLAY=$private shot server &&
+            [ "$(lit server 0 0 320 240)" -gt 0 ]'
+        kill "$server"
+        wait_exit 1
+        expect "it ends within a second, with code 3 (${status:-})" [ "$status" = 3 ]
     done
     say "an X server without OpenGL"
-    expect "a private X server starts" start_server -extension GLX || return
-    DISPLAY=$private host --geometry 320x240+0+0
-    DISPLAY=$private XSCREENSAVER_WINDOW=$host_id "$program" /s >"$work/out.server" 2>&1
-    status=$?
-    expect "the run ends with -1 (status $status)" [ "$status" = 255 ]
-    expect "saying in one line that the window cannot be drawn into" \
-        one_line "$work/out.server" "$host_id of XSCREENSAVER_WINDOW cannot be drawn into"
-    kill "$private_server"
-    wait "$private_server" 2>/dev/null
+    expect "a private X server starts" private_server -extension GLX || return
+    DISPLAY=$private host --geometry 320x240+0+0 && DISPLAY=$private saver "$host_id"
+    wait_exit 20
+    expect "the run ends with -1 (${status:-}), saying in one line that it cannot draw there" \
+        eval '[ "$status" = 255 ] &&
+              one_line "$out" "$host_id of XSCREENSAVER_WINDOW cannot be drawn into"'
+    kill "$server"
 }
 
-# The xscreensaver daemon starts savers only as a user other than root; the program and its
-# library are copied where that user can run them, and found there by its name, as README.md's programs: line has it.
+# The program installed under $prefix as the package installs it, for the real hosts.
+prefix=$work/prefix
+install -D "$program" "$prefix/bin/nimbrost"
+install -D -t "$prefix/libexec/nimbrost" "$(dirname "$program")/libnimbrost_program.so"
+install -D "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
+top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
+
+# Once START... has started the host CLASS: it runs the installed program (then in $saver_pid),
+# that draws on the whole screen, and every new top-level window is the host's.
+hosted() { # hosted CLASS START...
+    local before others window
+    before=$(top_level)
+    "${@:2}"
+    expect "$1 starts the program" within 10 eval 'saver_pid=$(pgrep -f "nimbrost /s$") &&
+        [ "$(readlink "/proc/$saver_pid/exe")" = "$prefix/bin/nimbrost" ]' || return
+    expect "its window shows squares that move" within 20 moving 0 0 1280 1024
+    for window in $(top_level); do
+        grep -qx -- "$window" <<<"$before" || xprop -id "$window" WM_CLASS | grep -q "\"$1\"" ||
+            others+=" $window"
+    done
+    expect "every new top-level window is $1's (${others:-})" [ -z "${others:-}" ]
+}
+
+# The daemon starts savers only as a user other than root; it finds the program by its name, as
+# README.md's programs: line has it.
 case_xscreensaver() {
-    command -v xscreensaver >/dev/null || { fail "xscreensaver is not installed"; return; }
     say "the xscreensaver daemon runs the program on its own window"
-    local home=$work/home as_user=() saver_pid before
-    mkdir -p "$home" "$work/bin"
-    cp "$program" "$work/bin/nimbrost"
-    cp "$(dirname "$program")/libnimbrost_program.so" "$work/bin/"
-    cat >"$home/.xscreensaver" <<EOF
-mode: one
-selected: 0
-timeout: 1:00:00
-lock: False
-fade: False
-unfade: False
-splash: False
-programs: "Nimbrost" nimbrost /s \n
-EOF
+    local home=$work/home as_user=() crashes
+    mkdir -p "$home"
+    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
+        'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
     if [ "$(id -u)" = 0 ]; then
         chown -R nobody:nogroup "$home"
         as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     fi
-    as_user+=(env HOME="$home" PATH="$work/bin:$PATH" SDL_AUDIODRIVER=dummy)
+    as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
     "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-    pids+=($!)
-    expect "the daemon answers" within 20 "${as_user[@]}" xscreensaver-command -version \
-        >/dev/null 2>&1 || return
-    before=$(top_level)
-    "${as_user[@]}" xscreensaver-command -activate >/dev/null 2>&1
-    find_saver() { saver_pid=$(pgrep -f '^nimbrost /s$'); [ -n "$saver_pid" ]; }
-    expect "it starts the program" within 10 find_saver || return
-    expect "the one just built" [ "$(readlink "/proc/$saver_pid/exe")" = "$work/bin/nimbrost" ]
-    expect "the host's window shows squares that move" within 20 moving 1280 1024 0 0
-    local others
-    others=$(windows_not_of xscreensaver "$before")
-    expect "every new top-level window is the daemon's ($others)" [ -z "$others" ]
-    "${as_user[@]}" xscreensaver-command -deactivate >/dev/null 2>&1
-    expect "deactivating ends the program within a second" ends_within 1000 "$saver_pid"
+    daemon() { "${as_user[@]}" xscreensaver-command "$@" >/dev/null 2>&1; }
+    expect "the daemon answers" within 20 daemon -version || return
+    hosted xscreensaver daemon -activate || return
+    daemon -deactivate
+    expect "deactivating ends the program within a second" wait_exit 1 "$saver_pid" ||
+        tail -n 5 "$home/log"
     # What the daemon says about the program's process, besides starting and ending it.
-    local crashes
     crashes=$(grep -E "(nimbrost|pid $saver_pid)\b" "$home/log" | grep -Ev 'forked|killing')
     expect "the daemon's log shows no crash ($crashes)" [ -z "$crashes" ]
-    "${as_user[@]}" xscreensaver-command -exit >/dev/null 2>&1
+    daemon -exit
 }
 
 # xsecurelock starts its saver with "-root" and a decimal window id; the package's saver for it
-# starts the program with "/s". They are copied as the package installs them, with the program's
-# library.
+# starts the program with "/s".
 case_xsecurelock() {
-    command -v xsecurelock >/dev/null || { fail "xsecurelock is not installed"; return; }
     say "xsecurelock runs the program through the package's saver for it"
-    local prefix=$work/prefix before saver_pid others
-    mkdir -p "$prefix/bin" "$prefix/libexec/nimbrost" "$prefix/libexec/xsecurelock"
-    cp "$program" "$prefix/bin/nimbrost"
-    cp "$(dirname "$program")/libnimbrost_program.so" "$prefix/libexec/nimbrost/"
-    cp "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
-    chmod 755 "$prefix/libexec/xsecurelock/saver_nimbrost"
-    before=$(top_level)
     XSECURELOCK_SAVER=$prefix/libexec/xsecurelock/saver_nimbrost SDL_AUDIODRIVER=dummy \
-        xsecurelock >"$work/xsecurelock.log" 2>&1 &
-    local locker=$!
-    pids+=("$locker")
-    find_saver() {
-        saver_pid=$(pgrep -f '/bin/nimbrost /s$')
-        [ -n "$saver_pid" ] && [ "$(readlink "/proc/$saver_pid/exe")" = "$prefix/bin/nimbrost" ]
-    }
-    expect "it starts the program" within 10 find_saver || return
-    expect "its window shows squares that move" within 20 moving 1280 1024 0 0
-    others=$(windows_not_of xsecurelock "$before")
-    expect "every new top-level window is xsecurelock's ($others)" [ -z "$others" ]
+        hosted xsecurelock eval 'xsecurelock >"$work/xsecurelock.log" 2>&1 & locker=$!' || return
     kill -TERM "$locker"
-    expect "ending xsecurelock ends the program within a second" ends_within 1000 "$saver_pid"
-    wait "$locker" 2>/dev/null
+    expect "ending xsecurelock ends the program within a second" wait_exit 1 "$saver_pid"
     expect "the program said nothing: $(grep -i nimbrost "$work/xsecurelock.log")" \
-        bash -c "! grep -qi nimbrost '$work/xsecurelock.log'"
+        not grep -qi nimbrost "$work/xsecurelock.log"
 }
 
-for run in case_draws case_visual case_two case_refused case_server_ends case_xscreensaver \
-    case_xsecurelock; do
+for run in case_savers case_refused case_server_ends case_xscreensaver case_xsecurelock; do
     "$run"
+    stop
 done
 report
