@@ -3,7 +3,8 @@
 // on a headless OpenGL context, until an ESC that comes after the first frame.
 // Checks: the Windows runtime reads the tail back as the same arguments; WinMain returns 0; it
 // makes a window exactly when the tail is empty or holds "/S", "/s" or "-win", with a caption
-// exactly when it holds "-win"; it releases all it made and leaves the display mode as it was.
+// exactly when it holds "-win", and makes no call at all otherwise; it releases all it made and
+// leaves the display mode as it was.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -14,37 +15,27 @@
 #include "platform/sdl/entry.h"
 #include "scene/scene.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/frame_checks.h"
 #include "tests/support/recording_platform.h"
 
 namespace {
 
 // The arguments the Windows runtime reads from a tail: blanks separate them, double quotes group
 // blanks into one, and backslashes escape a double quote.
-std::vector<std::string> windowsArguments(const char *tail) {
+std::vector<std::string> windowsArguments(const char *c) {
     std::vector<std::string> arguments;
-    const char *c = tail;
     for (;;) {
-        while (*c == ' ' || *c == '\t') {
-            ++c;
-        }
+        c += std::strspn(c, " \t");
         if (*c == '\0') {
             return arguments;
         }
         std::string argument;
-        bool quoted = false;
-        while (*c != '\0' && (quoted || (*c != ' ' && *c != '\t'))) {
-            std::size_t backslashes = 0;
-            while (*c == '\\') {
-                ++backslashes;
-                ++c;
-            }
+        for (bool quoted = false; *c != '\0' && (quoted || (*c != ' ' && *c != '\t'));) {
+            const std::size_t backslashes = std::strspn(c, "\\");
+            c += backslashes;
             if (*c == '"') {
-                argument.append(backslashes / 2, '\\');
-                if (backslashes % 2 == 1) {
-                    argument += '"';
-                } else {
-                    quoted = !quoted;
-                }
+                argument.append(backslashes / 2, '\\').append(backslashes % 2, '"');
+                quoted ^= backslashes % 2 == 0;
                 ++c;
             } else if (backslashes > 0) {
                 argument.append(backslashes, '\\');
@@ -59,7 +50,7 @@ std::vector<std::string> windowsArguments(const char *tail) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    startFuzzContext();
+    framechecks::startContext(64);
     return 0;
 }
 
@@ -100,8 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool accepted = tail[0] == '\0' || windowed || std::strstr(tail, "/S") != nullptr ||
                           std::strstr(tail, "/s") != nullptr;
     FUZZ_CHECK(exitCode == 0, "[%s] exits with %d", tail, exitCode);
-    FUZZ_CHECK(recording::made("CreateWindowExA") == (accepted ? 1 : 0), "[%s] makes %d windows",
-               tail, recording::made("CreateWindowExA"));
+    FUZZ_CHECK(recording::made("CreateWindowExA") == (accepted ? 1 : 0) &&
+                   (accepted || recording::calls.empty()),
+               "[%s] makes %d windows in %zu calls", tail, recording::made("CreateWindowExA"),
+               recording::calls.size());
     FUZZ_CHECK(!accepted || nimbrost::scene.settings.windowed == (windowed ? 1 : 0), "[%s] runs %s",
                tail, windowed ? "full screen" : "in a window");
     for (const auto &[made, released] : {std::pair{"CreateWindowExA", "DestroyWindow"},

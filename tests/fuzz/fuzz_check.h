@@ -1,12 +1,9 @@
-// What the fuzz targets share: a failed check says what failed and aborts, which libFuzzer
-// reports as a crash with the input that caused it; the targets that draw do so on a small
-// headless OpenGL context.
+// A failed check of a fuzz target says what failed and aborts, which libFuzzer reports as a crash
+// with the input that caused it.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
-
-#include "platform/headless/gl_context.h"
 
 #define FUZZ_CHECK(condition, ...)                                                                 \
     do {                                                                                           \
@@ -16,12 +13,3 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
-
-// Makes the headless context that the drawing targets draw on; ends the run when there is none.
-inline void startFuzzContext() {
-    const char *error = nullptr;
-    if (!headless::createContext(64, 64, &error)) {
-        std::fprintf(stderr, "%s\n", error);
-        std::exit(1);
-    }
-}

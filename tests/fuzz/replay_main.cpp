@@ -17,24 +17,20 @@ int main(int argc, char **argv) {
     LLVMFuzzerInitialize(&argc, &argv);
     std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path given = argv[i];
-        if (std::filesystem::is_directory(given)) {
-            for (const auto &entry : std::filesystem::directory_iterator(given)) {
-                inputs.push_back(entry.path());
-            }
+        if (std::filesystem::is_directory(argv[i])) {
+            inputs.insert(inputs.end(), std::filesystem::directory_iterator(argv[i]), {});
         } else {
-            inputs.push_back(given);
+            inputs.push_back(argv[i]);
         }
     }
     std::sort(inputs.begin(), inputs.end());
     for (const std::filesystem::path &input : inputs) {
         std::ifstream file(input, std::ios::binary);
+        const std::string bytes(std::istreambuf_iterator<char>(file), {});
         if (!file) {
             std::fprintf(stderr, "cannot read %s\n", input.c_str());
             return 1;
         }
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(file),
-                                      std::istreambuf_iterator<char>()};
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs ran\n", inputs.size());

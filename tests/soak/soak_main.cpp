@@ -20,19 +20,15 @@
 
 #include "platform/headless/gl_context.h"
 #include "scene/scene.h"
-#include "shell/shell.h"
 #include "tests/support/frame_checks.h"
-
-using nimbrost::scene;
 
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-const bool growthChecked = false;
+const long maxGrowthKb = -1; // not checked
 #else
-const bool growthChecked = true;
-#endif
 const long maxGrowthKb = 2048;
+#endif
 
 // The toggles, switched one at a time in the order of a Gray code, so that every combination of
 // them comes up once in each cycle of 32 steps. The warm-up is one cycle: whatever the renderer
@@ -43,16 +39,10 @@ const long togglesCycle = 32;
 long residentKb() {
     long pages = 0, resident = 0;
     if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-            resident = 0;
-        }
+        resident = std::fscanf(statm, "%ld %ld", &pages, &resident) == 2 ? resident : 0;
         std::fclose(statm);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-void release(WPARAM key) {
-    nimbrost::windowProc(scene.mainWindow, WM_KEYUP, key, 0xC0000001);
 }
 
 } // namespace
@@ -62,23 +52,14 @@ int main(int argc, char **argv) {
     std::string effects = "12345678";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
-        if (name == "--frames") {
-            frames = std::atol(argv[i + 1]);
-        } else if (name == "--effects") {
-            effects = argv[i + 1];
-        } else {
-            frames = 0;
-        }
+        frames = name == "--frames" ? std::atol(argv[i + 1]) : name == "--effects" ? frames : 0;
+        effects = name == "--effects" ? argv[i + 1] : effects;
     }
     if (argc % 2 == 0 || frames <= 0) {
         std::fprintf(stderr, "usage: nimbrost-soak [--frames N] [--effects KEYS]\n");
         return 2;
     }
-    const char *error = nullptr;
-    if (!headless::createContext(64, 64, &error)) {
-        std::fprintf(stderr, "nimbrost-soak: %s\n", error);
-        return 1;
-    }
+    framechecks::startContext(64);
     nimbrost::startScene(64, 64, 1, 0);
 
     const long warmUp = frames / 10;
@@ -93,13 +74,10 @@ int main(int argc, char **argv) {
         const auto start = std::chrono::steady_clock::now();
         long warmKb = 0;
         for (long frame = 1; frame <= frames; ++frame) {
-            if (frame % step == 0) {
-                const long index = frame / step;
-                const long changed = (index ^ index >> 1) ^ ((index - 1) ^ (index - 1) >> 1);
-                for (int bit = 0; bit < 5; ++bit) {
-                    if (changed & 1L << bit) {
-                        release(toggles[bit]);
-                    }
+            const long index = frame / step; // the toggle of the bit that the Gray code changes
+            for (int bit = 0; frame % step == 0 && bit < 5; ++bit) {
+                if (((index ^ index >> 1) ^ ((index - 1) ^ (index - 1) >> 1)) & 1L << bit) {
+                    framechecks::release(toggles[bit]);
                 }
             }
             if (const char *fault = framechecks::drawCheckedFrame([] { return 60.0; })) {
@@ -118,7 +96,7 @@ int main(int argc, char **argv) {
                     elapsed.count(), static_cast<double>(frames) / elapsed.count(), warmKb, endKb,
                     endKb - warmKb);
         std::fflush(stdout);
-        grew = grew || (growthChecked && warmUp > 0 && endKb - warmKb > maxGrowthKb);
+        grew = grew || (maxGrowthKb >= 0 && warmUp > 0 && endKb - warmKb > maxGrowthKb);
     }
     headless::destroyContext();
     if (grew) {

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 
+#include "platform/headless/gl_context.h"
 #include "scene/scene.h"
+#include "shell/shell.h"
 
 using nimbrost::scene;
 using nimbrost::SceneState;
@@ -14,7 +18,7 @@ namespace framechecks {
 namespace {
 
 using S = SceneState;
-// Every floating-point member of the scene state outside the square field.
+// Every floating-point member of the scene state outside the camera and the square field.
 // clang-format off
 double S::*const sceneNumbers[] = {
     &S::anchorX, &S::anchorY, &S::anchorZ, &S::rootsAzimuthClock, &S::rootsSpinClockX,
@@ -29,32 +33,35 @@ bool allFinite(std::initializer_list<double> numbers) {
     return std::all_of(numbers.begin(), numbers.end(), [](double n) { return std::isfinite(n); });
 }
 
-} // namespace
-
 const char *frameFault() {
-    for (double SceneState::*number : sceneNumbers) {
-        if (!std::isfinite(scene.*number)) {
-            return "a clock or drag anchor is not finite";
-        }
-    }
     const nimbrost::Camera &c = scene.camera;
-    if (!allFinite({c.posX, c.posY, c.posZ, c.rotX, c.rotY, c.rotZ})) {
-        return "the camera is not finite";
+    bool finite = allFinite({c.posX, c.posY, c.posZ, c.rotX, c.rotY, c.rotZ});
+    for (double SceneState::*number : sceneNumbers) {
+        finite = finite && std::isfinite(scene.*number);
     }
     for (const nimbrost::Square &s : scene.squareField) {
-        if (!allFinite({s.x, s.y, s.z, s.r, s.g, s.b, s.rotX, s.rotY, s.rotZ})) {
-            return "a square is not finite";
-        }
+        finite = finite && allFinite({s.x, s.y, s.z, s.r, s.g, s.b, s.rotX, s.rotY, s.rotZ});
     }
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    if (depth != 1) {
-        return "the modelview stack is not back at depth 1";
+    return !finite                       ? "a number in the scene state is not finite"
+           : depth != 1                  ? "the modelview stack is not back at depth 1"
+           : glGetError() != GL_NO_ERROR ? "OpenGL reports an error"
+                                         : nullptr;
+}
+
+} // namespace
+
+void startContext(int size) {
+    const char *error = nullptr;
+    if (!headless::createContext(size, size, &error)) {
+        std::fprintf(stderr, "%s\n", error);
+        std::exit(1);
     }
-    if (glGetError() != GL_NO_ERROR) {
-        return "OpenGL reports an error";
-    }
-    return nullptr;
+}
+
+void release(WPARAM key) {
+    nimbrost::windowProc(scene.mainWindow, WM_KEYUP, key, 0xC0000001);
 }
 
 const char *drawCheckedFrame(double (*fps)()) {

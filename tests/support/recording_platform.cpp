@@ -70,19 +70,14 @@ const std::pair<WPARAM, const char *> keyNames[] = {
     NAMED(VK_F5),       NAMED(VK_NUMPAD2),  NAMED(VK_NUMPAD3), NAMED(VK_NUMPAD6),
     NAMED(VK_SUBTRACT), NAMED(VK_SEPARATOR)};
 
-template <std::size_t n>
-std::string named(WPARAM value, const std::pair<WPARAM, const char *> (&names)[n]) {
-    for (const auto &[known, name] : names) {
-        if (known == value) {
-            return name;
-        }
-    }
-    return show(value);
-}
-
-// A message and its wParam, as "WM_KEYUP, 'B'": key codes by name, letters and digits as
-// characters.
+// A message and its wParam, as "WM_KEYUP, 'B'": messages and key codes by name, letters and
+// digits as characters.
 std::string message(UINT message, WPARAM wParam) {
+    auto named = [](WPARAM value, const auto &names) {
+        const auto found = std::find_if(std::begin(names), std::end(names),
+                                        [&](auto &name) { return name.first == value; });
+        return found == std::end(names) ? show(value) : found->second;
+    };
     const bool key = message == WM_KEYUP || message == WM_KEYDOWN || message == WM_SYSKEYUP;
     const bool character = (wParam >= '0' && wParam <= '9') || (wParam >= 'A' && wParam <= 'Z');
     return named(message, messageNames) + ", " +
@@ -196,8 +191,7 @@ RECORDED(MMRESULT, midiOutShortMsg, (HMIDIOUT hmo, DWORD dwMsg), MMSYSERR_NOERRO
 RECORDED(MMRESULT, midiOutClose, (HMIDIOUT hmo), MMSYSERR_NOERROR, hmo)
 
 RECORDED(ATOM, RegisterClassA, (const WNDCLASSA *c), (kept.procedure = c->lpfnWndProc, 0xC000),
-         c->style, c->cbClsExtra, c->cbWndExtra, c->hInstance, c->hIcon, c->hCursor,
-         c->hbrBackground, c->lpszMenuName, c->lpszClassName)
+         c->style, c->hInstance, c->hIcon, c->hCursor, c->hbrBackground, c->lpszClassName)
 
 RETURNING(HWND, CreateWindowExA,
           (DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int w, int h,
@@ -252,10 +246,7 @@ RETURNING(int, GetSystemMetrics, (int nIndex),
           nIndex)
 RETURNING(int, ShowCursor, (BOOL bShow), kept.cursorCount += bShow ? 1 : -1, bShow)
 
-BOOL GetCursorPos(LPPOINT lpPoint) {
-    *lpPoint = given.cursorPosition;
-    return TRUE;
-}
+RECORDED(BOOL, GetCursorPos, (LPPOINT lpPoint), (*lpPoint = given.cursorPosition, TRUE))
 
 // The current mode: 32 bits, 60 Hz, and no size, which the caller must set.
 RECORDED(BOOL, EnumDisplaySettingsA, (LPCSTR name, DWORD mode, DEVMODEA *m),

@@ -43,16 +43,13 @@ TEST(Oscillators, KnownValues) {
     EXPECT_TRUE(huge >= 0.0 && huge <= 1.0);
 }
 
-TEST(Random, SequenceAndSeed) {
+TEST(Random, SequenceSeedAndTheNoteAdditionsThatTruncateTowardZeroAndWrap) {
     nimbrost::scene = nimbrost::SceneState();
     for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464}) {
         EXPECT_EQ(nimbrost::rand(), value);
     }
     nimbrost::srand(0xFFFFFFFFu);
     EXPECT_EQ(nimbrost::rand(), 35);
-}
-
-TEST(Note, AdditionsTruncateTowardZeroAndWrap) {
     const std::tuple<std::uint32_t, double, std::uint32_t> cases[] = {
         // clang-format off
         {0, -0.7, 0}, {0, -2.7, 0xFFFFFFFEu}, {0xFFFFFFFEu, 33.9, 31}, {0xFFFFFFF0u, 20.5, 4},
@@ -108,12 +105,12 @@ TEST_F(ResetTest, SquareFieldTakesEightyDrawsForItsTurnsAndTheMidiOutputIsReopen
     for (int i = 0; i < 80; ++i) {
         const nimbrost::Square &s = scene.squareField[i];
         const double corner[] = {-20.0, -10.0, -10.0, 0.0};
-        EXPECT_EQ(s.group, i / 20) << i;
-        EXPECT_EQ(s.x, corner[i / 20] + i % 20) << i;
-        EXPECT_TRUE(s.y == s.x && s.z == s.x) << i;
-        EXPECT_TRUE(s.r == 0.5 && s.g == 0.5 && s.b == 0.5) << i;
-        EXPECT_EQ(s.rotX, turns[i]) << i;
-        EXPECT_TRUE(s.rotY == s.rotX && s.rotZ == s.rotX) << i;
+        const double at = corner[i / 20] + i % 20;
+        EXPECT_EQ((std::vector<double>{double(s.group), s.x, s.y, s.z, s.r, s.g, s.b, s.rotX,
+                                       s.rotY, s.rotZ}),
+                  (std::vector<double>{double(i / 20), at, at, at, 0.5, 0.5, 0.5, turns[i],
+                                       turns[i], turns[i]}))
+            << i;
     }
     // A second reset takes the next 80: other turns, and nothing more is drawn.
     nimbrost::resetScene();
@@ -182,9 +179,8 @@ TEST_F(PreambleTest, PlacesTheCameraThenTurnsAboutXYZAndStepsTheTurnsAfter) {
     nimbrost::applyEffectPreamble(0, 0, 0);
     EXPECT_EQ(rounded(matrix(GL_MODELVIEW_MATRIX)),
               (std::vector<double>{0, 0, 1, 0, 0, -1, 0, 0, 1, 0, 0, 0, -2.5, -2.5, -30, 1}));
-    EXPECT_DOUBLE_EQ(scene.camera.rotX, 90.1); // after this frame's matrix
-    EXPECT_DOUBLE_EQ(scene.camera.rotY, 90.1);
-    EXPECT_DOUBLE_EQ(scene.camera.rotZ, 90.1);
+    const nimbrost::Camera &c = scene.camera; // turned after this frame's matrix
+    EXPECT_EQ(rounded({c.rotX, c.rotY, c.rotZ}), (std::vector<double>{90.1, 90.1, 90.1}));
     scene.camera.rotX = 359.95;
     nimbrost::applyEffectPreamble(0, 0, 0);
     EXPECT_GT(scene.camera.rotX, 360.0); // never wrapped
@@ -193,26 +189,25 @@ TEST_F(PreambleTest, PlacesTheCameraThenTurnsAboutXYZAndStepsTheTurnsAfter) {
 TEST_F(PreambleTest, VeilDarkensAndLeavesLightingAndBlendingAsFound) {
     startScene();
     scene.settings.clearColorBuffer = 0;
-    for (int lighting : {1, 0}) {
-        for (int transparency : {1, 0}) {
-            scene.settings.lighting = lighting;
-            scene.settings.transparency = transparency;
-            nimbrost::resetScene();
-            glClearColor(1, 1, 1, 1);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            glLoadIdentity();
-            nimbrost::applyEffectPreamble(0, -10, -25);
-            SCOPED_TRACE(lighting * 10 + transparency);
-            EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
-                      (std::vector<int>{lighting, transparency, 1 - transparency}));
-            if (transparency) {
-                EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
-            }
-            // White faded 20 % towards black, everywhere in the picture.
-            const std::vector<std::uint8_t> frame = readFrame();
-            for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
-                EXPECT_NEAR(frame[at], 204, 2);
-            }
+    for (int both = 0; both < 4; ++both) {
+        const int lighting = both >> 1, transparency = both & 1;
+        SCOPED_TRACE(both);
+        scene.settings.lighting = lighting;
+        scene.settings.transparency = transparency;
+        nimbrost::resetScene();
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        nimbrost::applyEffectPreamble(0, -10, -25);
+        EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST}),
+                  (std::vector<int>{lighting, transparency, 1 - transparency}));
+        if (transparency) {
+            EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+        }
+        // White faded 20 % towards black, everywhere in the picture.
+        const std::vector<std::uint8_t> frame = readFrame();
+        for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
+            EXPECT_NEAR(frame[at], 204, 2);
         }
     }
     glClearColor(0, 0, 0, 1);
