@@ -5,7 +5,6 @@
 // makes a window exactly when the tail is empty or holds "/S", "/s" or "-win", with a caption
 // exactly when it holds "-win", and makes no call at all otherwise; it releases all it made and
 // leaves the display mode as it was.
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -55,16 +54,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    std::vector<std::string> arguments;
-    for (std::size_t start = 0; size > 0 && start <= size;) {
-        const std::size_t end = std::find(data + start, data + size, '\0') - data;
-        arguments.emplace_back(reinterpret_cast<const char *>(data) + start, end - start);
-        start = end + 1;
-    }
+    std::vector<char> text(data, data + size);
+    text.push_back('\0');
     std::vector<char *> pointers;
-    for (std::string &argument : arguments) {
-        pointers.push_back(&argument[0]);
+    for (std::size_t at = 0; size > 0 && at < text.size(); at += std::strlen(&text[at]) + 1) {
+        pointers.push_back(&text[at]);
     }
+    const std::vector<std::string> arguments(pointers.begin(), pointers.end());
     char *tail = makeCommandTail(static_cast<int>(pointers.size()), pointers.data());
     FUZZ_CHECK(tail != nullptr, "no tail");
 

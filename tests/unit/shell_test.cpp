@@ -175,6 +175,10 @@ TEST_F(WinMainTest, WindowedRunStartsInOrderHandlesEveryPendingMessageAndShutsDo
                  "SetPixelFormat(dc1, 7)", "wglCreateContext(dc1) -> glrc1", current, fontLists,
                  "GetTickCount()", "SwapBuffers(dc1)");
     EXPECT_ORDER(fontLists, "midiOutOpen(MIDI_MAPPER, 0, 0, 0) -> midi1", "SwapBuffers");
+    for (const char *classPart : {"LoadIconA(null, #32512) -> icon1",
+                                  "LoadCursorA(null, #32512) -> cursor1", "GetStockObject(4)"}) {
+        EXPECT_ORDER(classPart, "RegisterClassA");
+    }
     // The font is selected for the lists, the object before it selected back, then deleted.
     EXPECT_ORDER("CreateFontA(16, 8, 0, 0, 300, 0, 0, 0, 0, 4, 0, 4, 0, \"Verdana\") -> font1",
                  "SelectObject(dc1, font1) -> font0", fontLists,
