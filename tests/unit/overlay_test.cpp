@@ -67,10 +67,9 @@ TEST_F(OverlayTest, TextsRowsAndColours) {
         overlayText(60.0);
         for (const glcalls::Text &line : texts) {
             const bool red = &line - texts.data() == 20 + current;
-            const std::vector<double> colour = {line.colour[0], line.colour[1], line.colour[2]};
-            EXPECT_EQ(rounded(colour), red ? std::vector<double>({1, 0.15, 0.15})
-                                           : std::vector<double>({0.25, 0.75, 1}))
-                << current << line.text;
+            EXPECT_FLOAT_EQ(line.colour[0], red ? 1.0f : 0.25f) << current << line.text;
+            EXPECT_FLOAT_EQ(line.colour[1], red ? 0.15f : 0.75f) << current << line.text;
+            EXPECT_FLOAT_EQ(line.colour[2], red ? 0.15f : 1.0f) << current << line.text;
         }
     }
 
