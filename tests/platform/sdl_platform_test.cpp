@@ -219,38 +219,37 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndStayInTheClientArea) {
     using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
     int left = 0, top = 0;
     SDL_GetWindowPosition(sdl(), &left, &top);
-    const std::string outside = pointerTo(900, 100);          // right of the window
-    const LPARAM wheelAt = MAKELPARAM(left + 160, top + 100); // the wheel's point is on the screen
+    const std::string outside = pointerTo(900, 100); // right of the window
+    const auto at = [](int x, int y) { return MAKELPARAM(x, y); };
+    const LPARAM wheelAt = at(left + 160, top + 100); // the wheel's point is on the screen
     const struct {
         std::vector<std::string> runs;
         Messages messages;
     } cases[] = {
-        {{pointerTo(100, 50)}, {{WM_MOUSEMOVE, 0, MAKELPARAM(100, 50)}}},
+        // clang-format off
+        {{pointerTo(100, 50)}, {{WM_MOUSEMOVE, 0, at(100, 50)}}},
         {{"keydown ctrl mousedown 3", pointerTo(120, 60), "mousedown 1"},
-         {{WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(100, 50)},
-          {WM_MOUSEMOVE, MK_RBUTTON | MK_CONTROL, MAKELPARAM(120, 60)},
-          {WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, MAKELPARAM(120, 60)}}},
+         {{WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, at(100, 50)},
+          {WM_MOUSEMOVE, MK_RBUTTON | MK_CONTROL, at(120, 60)},
+          {WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, at(120, 60)}}},
         {{"keyup ctrl mouseup 3", "mouseup 1"},
-         {{WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(120, 60)}, {WM_LBUTTONUP, 0, MAKELPARAM(120, 60)}}},
+         {{WM_RBUTTONUP, MK_LBUTTON, at(120, 60)}, {WM_LBUTTONUP, 0, at(120, 60)}}},
         // Modifiers pressed and released between moves queued together.
         {{pointerTo(130, 70) + "keydown shift" + pointerTo(140, 80) + "keydown ctrl keyup shift" +
           pointerTo(150, 90) + "keyup ctrl" + pointerTo(160, 100)},
-         {{WM_MOUSEMOVE, 0, MAKELPARAM(130, 70)},
-          {WM_MOUSEMOVE, MK_SHIFT, MAKELPARAM(140, 80)},
-          {WM_MOUSEMOVE, MK_CONTROL, MAKELPARAM(150, 90)},
-          {WM_MOUSEMOVE, 0, MAKELPARAM(160, 100)}}},
+         {{WM_MOUSEMOVE, 0, at(130, 70)}, {WM_MOUSEMOVE, MK_SHIFT, at(140, 80)},
+          {WM_MOUSEMOVE, MK_CONTROL, at(150, 90)}, {WM_MOUSEMOVE, 0, at(160, 100)}}},
         // One notch is 120, in the high word.
         {{"click 4 keydown shift click 5 keyup shift"},
          {{WM_MOUSEWHEEL, MAKEWPARAM(0, 120), wheelAt},
           {WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -120), wheelAt}}},
         // A drag that leaves the client area and comes back, and one that ends outside it.
         {{"mousedown 1", outside, pointerTo(200, 110), "mouseup 1"},
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160, 100)},
-          {WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 110)},
-          {WM_LBUTTONUP, 0, MAKELPARAM(200, 110)}}},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, at(160, 100)}, {WM_MOUSEMOVE, MK_LBUTTON, at(200, 110)},
+          {WM_LBUTTONUP, 0, at(200, 110)}}},
         {{"mousedown 1", outside, "mouseup 1", pointerTo(210, 120)},
-         {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 110)},
-          {WM_MOUSEMOVE, 0, MAKELPARAM(210, 120)}}},
+         {{WM_LBUTTONDOWN, MK_LBUTTON, at(200, 110)}, {WM_MOUSEMOVE, 0, at(210, 120)}}},
+        // clang-format on
     };
     for (const auto &pointerCase : cases) {
         received.clear();
