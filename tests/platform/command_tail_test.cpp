@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,9 @@ std::string tailOf(std::vector<std::string> arguments) {
     for (std::string &argument : arguments) {
         pointers.push_back(&argument[0]);
     }
-    char *tail = makeCommandTail(static_cast<int>(pointers.size()), pointers.data());
-    const std::string result = tail;
-    std::free(tail);
-    return result;
+    const std::unique_ptr<char, decltype(&std::free)> tail(
+        makeCommandTail(static_cast<int>(pointers.size()), pointers.data()), std::free);
+    return tail.get();
 }
 
 TEST(CommandTail, QuotesAndSkipsAsTheWindowsRuntimeDoes) {

@@ -86,23 +86,11 @@ struct MidiOut : ::testing::Test {
         unsetenv(NIMBROST_SOUNDFONT_VARIABLE);
     }
     void TearDown() override {
-        if (out != nullptr) {
-            midiOutClose(out);
-        }
+        midiOutClose(out); // refused unless it is open
         stopSynthesizer();
     }
     void open(UINT device = MIDI_MAPPER) {
         ASSERT_EQ(MMSYSERR_NOERROR, midiOutOpen(&out, device, 0, 0, CALLBACK_NULL));
-    }
-    // Stops SDL's audio thread, which the first note started, from rendering, so that the
-    // synthesizer's sound changes only through the test.
-    void holdAudio() {
-        ASSERT_NE(0u, synthesizerAudioDevice());
-        SDL_PauseAudioDevice(synthesizerAudioDevice(), 1);
-    }
-    void close() {
-        EXPECT_EQ(MMSYSERR_NOERROR, midiOutClose(out));
-        out = nullptr;
     }
     void send(DWORD message) { EXPECT_EQ(MMSYSERR_NOERROR, midiOutShortMsg(out, message)); }
 };
@@ -164,31 +152,31 @@ TEST_F(MidiOut, ANoteSoundsUntilTheCloseAndReopeningKeepsTheSynthesizerButNotIts
     EXPECT_LT(renderPeak(0.1), 1e-6f);
     send(organ);
     send(note);
-    holdAudio();
+    // SDL's audio thread, which the note started, stops rendering: the sound changes only here.
     const SDL_AudioDeviceID device = synthesizerAudioDevice();
+    ASSERT_NE(0u, device);
+    SDL_PauseAudioDevice(device, 1);
     EXPECT_GT(renderPeak(0.5), audible);
     send(0x001407B0); // volume 20
     send(0x000010E0); // pitch bend
     const HMIDIOUT first = out;
-    close();
+    EXPECT_EQ(MMSYSERR_NOERROR, midiOutClose(first));
     renderPeak(64 / 44100.0); // the block in which the note is cut
     // The reverb of the last few milliseconds before the close rings on below this.
     EXPECT_LT(renderPeak(0.5), 5e-4f);
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(first, note)) << "closed";
-    EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(first)) << "closed";
 
     open();
-    EXPECT_EQ(synth, playingSynthesizer());
-    EXPECT_EQ(device, synthesizerAudioDevice());
-    EXPECT_EQ(1, fluid_synth_sfcount(synth));
-    for (HMIDIOUT handle : {HMIDIOUT{}, first, garbage}) {
+    EXPECT_EQ(std::make_tuple(synth, device, 1),
+              std::make_tuple(playingSynthesizer(), synthesizerAudioDevice(),
+                              fluid_synth_sfcount(synth)));
+    for (HMIDIOUT handle : {HMIDIOUT{}, first, garbage}) { // the closed one too, after the reopen
         EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutShortMsg(handle, note)) << handle;
         EXPECT_EQ(MMSYSERR_INVALHANDLE, midiOutClose(handle)) << handle;
     }
     send(0x0000643C); // running status does not outlive the handle
-    EXPECT_EQ(0, readBack(Program, 0));
-    EXPECT_EQ(100, readBack(Controller, 0, 7));
-    EXPECT_EQ(8192, readBack(PitchBend, 0));
+    EXPECT_EQ(
+        std::make_tuple(0, 100, 8192),
+        std::make_tuple(readBack(Program, 0), readBack(Controller, 0, 7), readBack(PitchBend, 0)));
     EXPECT_EQ(std::set<Note>{}, notesOn());
 }
 
