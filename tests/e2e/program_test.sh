@@ -83,7 +83,7 @@ case_screen_saver() {
     start /s
     expect "the window appears" find_window || return
     expect "it covers the 1280 x 1024 screen" within 10 full_screen 1280 1024
-    [ "$under_wine" = 0 ] && expect "the screen's own mode is taken in full screen" wm_full_screen
+    [ "$under_wine" = 0 ] && expect "the screen's own mode is taken in full screen" within 5 wm_full_screen
     focus
     expect "keys reach it" settle keys
     xdotool key f
