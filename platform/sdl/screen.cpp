@@ -36,9 +36,6 @@ bool ensureVideo() {
     if (video != Video::untried) {
         return video == Video::ready;
     }
-    // The glyph lists are made right after the window and its OpenGL context: the font
-    // configuration they need is read meanwhile.
-    prepareFonts();
     // No character messages are made, so the X input method's compose table goes unused: an
     // empty one spares libX11 reading and parsing the locale's (an eighth of the start-up's work).
     setenv("XCOMPOSEFILE", "/dev/null", 1);
@@ -59,6 +56,11 @@ bool ensureVideo() {
     }
     video = started ? Video::ready : Video::unavailable;
     if (started) {
+        // The glyph lists are made right after the window and its OpenGL context: the font
+        // configuration they need is read meanwhile, on a thread of its own. Not before SDL's
+        // start, which may fork (D-Bus starts a session bus for a display that has none): a
+        // child forked while another thread holds a lock can wait on it for ever.
+        prepareFonts();
         SDL_StopTextInput();
         // X events come along ahead of the input events made of them (see x11_input.cpp).
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);

@@ -40,9 +40,10 @@ case_soundfonts() {
     done
 }
 
-# Runs that go on, silently: under ENVIRONMENT, CHECK holds, then ESC ends them.
+# Runs that go on, silently: under ENVIRONMENT, CHECK holds, then ESC ends them. A fork made while
+# the program's own font thread runs could leave the child waiting on a lock for ever.
 case_runs_on() {
-    local what env check
+    local what env check fork_watch=${LD_PRELOAD:+$LD_PRELOAD:}${NIMBROST_FORK_WATCH:?}
     : >"$work/alsa.conf"
     printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$work/fonts.conf"
     while IFS='|' read -r what env check; do
@@ -55,6 +56,7 @@ case_runs_on() {
 no audio device|ALSA_CONFIG_PATH=$work/alsa.conf SDL_AUDIODRIVER=alsa|xdotool key 4 s && settle 4s
 sound off|SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/off|xdotool key 1 2 3 4 5 6 7 8 && settle 8
 an empty font configuration|FONTCONFIG_FILE=$work/fonts.conf|xdotool key F1 F1 && drawn
+a fork in SDL's start (D-Bus starting a session bus)|DBUS_SESSION_BUS_ADDRESS=autolaunch: NIMBROST_FORK_WATCH_LOG=$work/forks LD_PRELOAD=$fork_watch|grep -qx fork "$work/forks" && ! grep -q font "$work/forks"
 EOF
     expect "sound off: no audio stream, the disk driver's file stays empty" [ ! -s "$work/off" ]
 }

@@ -33,12 +33,12 @@ case_window() {
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" \
         expect "it appears with its caption, 800 x 600 at (0, 0) outside" start_window -win ||
         return
-    expect "squares are drawn" drawn 2000
+    expect "squares are drawn" within 5 drawn 2000
     # Xvfb offers one mode: the 800 x 600 that F asks for is refused, so only the caption goes.
     xdotool key f
     expect "F drops the caption, at 800 x 600 at (0, 0)" within 5 full_screen
     [ "$under_wine" = 1 ] || expect "the mode refused, no full-screen window" not wm_full_screen
-    expect "it still draws" drawn 2000
+    expect "it still draws" within 5 drawn 2000
     xdotool key f
     expect "F again brings back the window" within 5 decorated_window
 
