@@ -132,7 +132,8 @@ lines_kept() { # lines_kept COUNT... (every line as it was)
     local before=("$@") i
     read_lines || return
     for i in "${!before[@]}"; do
-        [ $((lines_now[i] - before[i])) -le 5 ] && [ $((before[i] - lines_now[i])) -le 5 ] || return
+        [ $((lines_now[i] - before[i])) -le 5 ] && [ $((before[i] - lines_now[i])) -le 5 ] ||
+            { say "  (the lines read ${before[*]}, then ${lines_now[*]})" && return 1; }
     done
 }
 # Every key sent before has been handled once F1 has hidden the overlay and shown it again.
@@ -203,7 +204,8 @@ case_keys() {
 
     # The keypad's 2, 3 and 6 (named as with NumLock off; xdotool would press NumLock for the
     # digits) act as B, C and F with NumLock on only.
-    read_lines && before=("${lines_now[@]}")
+    # Read once the window, back from full screen, shows a frame drawn after every key before.
+    handled && read_lines && before=("${lines_now[@]}")
     xdotool key KP_Down KP_Next KP_Right
     expect "with NumLock off the keypad's 2, 3 and 6 are handled" handled
     expect "and flip nothing" eval 'lines_kept "${before[@]}" && decorated_window'
