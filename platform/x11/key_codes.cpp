@@ -33,7 +33,8 @@ const KeyCode otherKeys[] = {
     {114, VK_RIGHT},     {113, VK_LEFT},     {116, VK_DOWN},    {111, VK_UP},      {77, VK_NUMLOCK},
     {106, VK_DIVIDE},    {63, VK_MULTIPLY},  {82, VK_SUBTRACT}, {86, VK_ADD},      {104, VK_RETURN},
     {129, VK_SEPARATOR}, {135, VK_APPS},     {37, VK_CONTROL},  {105, VK_CONTROL}, {50, VK_SHIFT},
-    {62, VK_SHIFT},      {64, VK_MENU},      {108, VK_MENU},    {133, VK_LWIN},    {134, VK_RWIN},
+    {62, VK_SHIFT},      {64, VK_MENU},      {108, VK_MENU},    {92, VK_MENU},     {133, VK_LWIN},
+    {134, VK_RWIN},
 };
 
 // The keypad's 0 to 9 and its decimal point, with NumLock on and with it off.

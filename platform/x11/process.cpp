@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/x11/close_signals.h"
@@ -75,6 +76,11 @@ extern "C" int nimbrostProgramMain(char *tail, volatile std::sig_atomic_t *signa
     if (*signalledWhileLoading) {
         onCloseSignal(SIGTERM);
     }
+    // The program keeps off D-Bus. SDL's audio asks RealtimeKit over D-Bus for its thread's
+    // priority where it may not raise it itself, connecting to the session bus first (and a
+    // session without one starts a bus for it): with no session bus that ends before it begins.
+    // Set before the font thread starts, which reads the environment too.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     platform::prepareFonts();
     // A write to a server that is gone would raise SIGPIPE and end the process before Xlib notices;
     // ignored, the write fails and Xlib calls the handler.
