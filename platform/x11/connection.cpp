@@ -1,5 +1,7 @@
 #include "platform/x11/connection.h"
 
+#include <X11/XKBlib.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -96,6 +98,8 @@ bool openConnection(bool hostAllowed) {
         return false;
     }
     connection.screen = DefaultScreen(display);
+    // A held key repeats its press alone, as on Windows, not a release and a press.
+    XkbSetDetectableAutoRepeat(display, True, nullptr);
     connection.root = RootWindow(display, connection.screen);
     char *names[] = {
         const_cast<char *>("WM_PROTOCOLS"),       const_cast<char *>("WM_DELETE_WINDOW"),
