@@ -15,19 +15,20 @@ namespace {
 
 using platform::connection;
 
-// The primary output (else the first one driven) with its controller, as RandR reports them now.
+// The primary output (else the first one driven) with its controller, as RandR reported them at
+// the last look; each look frees what the one before it read.
 struct Output {
     XRRScreenResources *resources;
     XRROutputInfo *output;
-    RRCrtc crtc;
-    XRRCrtcInfo *crtcInfo;
+    XRRCrtcInfo *crtc;
 };
+Output output;
 
 // The mode the output had before the program's first change, kept for the way back.
 struct DesktopMode {
     bool saved;
     RRMode mode;
-    int screenWidth, screenHeight, screenWidthMm, screenHeightMm;
+    int width, height; // the screen's
 };
 DesktopMode desktop;
 
@@ -41,53 +42,40 @@ bool randrOffered() {
     return offered != 0;
 }
 
-void release(Output *output) {
-    if (output->crtcInfo != nullptr) {
-        XRRFreeCrtcInfo(output->crtcInfo);
+// Looks at the output now; false without RandR or an output driven.
+bool lookAtOutput() {
+    if (output.crtc != nullptr) {
+        XRRFreeCrtcInfo(output.crtc);
     }
-    if (output->output != nullptr) {
-        XRRFreeOutputInfo(output->output);
+    if (output.output != nullptr) {
+        XRRFreeOutputInfo(output.output);
     }
-    if (output->resources != nullptr) {
-        XRRFreeScreenResources(output->resources);
+    if (output.resources != nullptr) {
+        XRRFreeScreenResources(output.resources);
     }
-    *output = Output();
-}
-
-bool readOutput(Output *output) {
-    *output = Output();
+    output = Output();
     if (connection.display == nullptr || !randrOffered()) {
         return false;
     }
-    output->resources = XRRGetScreenResourcesCurrent(connection.display, connection.root);
-    if (output->resources == nullptr) {
-        return false;
-    }
+    output.resources = XRRGetScreenResourcesCurrent(connection.display, connection.root);
     const RROutput primary = XRRGetOutputPrimary(connection.display, connection.root);
-    for (int i = -1; i < output->resources->noutput && output->crtc == None; ++i) {
-        const RROutput id = i < 0 ? primary : output->resources->outputs[i];
-        if (id == None) {
-            continue;
-        }
-        XRROutputInfo *info = XRRGetOutputInfo(connection.display, output->resources, id);
+    for (int i = -1; output.resources != nullptr && i < output.resources->noutput; ++i) {
+        const RROutput id = i < 0 ? primary : output.resources->outputs[i];
+        XRROutputInfo *info =
+            id != None ? XRRGetOutputInfo(connection.display, output.resources, id) : nullptr;
         if (info != nullptr && info->crtc != None) {
-            output->output = info;
-            output->crtc = info->crtc;
-        } else if (info != nullptr) {
+            output.output = info;
+            output.crtc = XRRGetCrtcInfo(connection.display, output.resources, info->crtc);
+            return output.crtc != nullptr;
+        }
+        if (info != nullptr) {
             XRRFreeOutputInfo(info);
         }
     }
-    if (output->crtc != None) {
-        output->crtcInfo = XRRGetCrtcInfo(connection.display, output->resources, output->crtc);
-    }
-    if (output->crtcInfo == nullptr) {
-        release(output);
-        return false;
-    }
-    return true;
+    return false;
 }
 
-const XRRModeInfo *modeInfo(const Output &output, RRMode id) {
+const XRRModeInfo *modeInfo(RRMode id) {
     for (int i = 0; i < output.resources->nmode; ++i) {
         if (output.resources->modes[i].id == id) {
             return &output.resources->modes[i];
@@ -127,8 +115,8 @@ void describe(const XRRModeInfo &mode, DEVMODEA *record) {
 // The offered mode with the request's width, height, depth and frequency, each as now where the
 // request leaves it out (a frequency of 0 or 1 is the display's default). A request that leaves
 // the frequency out takes another one where the size is offered only at that.
-const XRRModeInfo *offeredMode(const Output &output, const DEVMODEA &request) {
-    const XRRModeInfo *current = modeInfo(output, output.crtcInfo->mode);
+const XRRModeInfo *offeredMode(const DEVMODEA &request) {
+    const XRRModeInfo *current = modeInfo(output.crtc->mode);
     if (current == nullptr) {
         return nullptr;
     }
@@ -141,7 +129,7 @@ const XRRModeInfo *offeredMode(const Output &output, const DEVMODEA &request) {
                                           : std::lround(rateOf(*current));
     const XRRModeInfo *found = nullptr;
     for (int i = 0; i < output.output->nmode && depthFits; ++i) {
-        const XRRModeInfo *mode = modeInfo(output, output.output->modes[i]);
+        const XRRModeInfo *mode = modeInfo(output.output->modes[i]);
         if (mode == nullptr || mode->width != width || mode->height != height) {
             continue;
         }
@@ -155,30 +143,37 @@ const XRRModeInfo *offeredMode(const Output &output, const DEVMODEA &request) {
     return found;
 }
 
-// Sets the controller to the mode and the screen to the size, in the order the server accepts:
-// the screen grows before the controller's picture does and shrinks after it.
-bool applyMode(const Output &output, RRMode mode, int width, int height, int widthMm,
-               int heightMm) {
+// Sets the controller to the mode and the screen to the size, keeping the pixels' size, in the
+// order the server accepts: the screen grows before the controller's picture does and shrinks
+// after it. One output takes the whole screen.
+bool applyMode(RRMode mode, int width, int height) {
     Display *display = connection.display;
-    const XRRCrtcInfo &crtc = *output.crtcInfo;
-    const bool grows = width > DisplayWidth(display, connection.screen) ||
-                       height > DisplayHeight(display, connection.screen);
+    Screen *screen = ScreenOfDisplay(display, connection.screen);
+    const int widthMm = screen->mwidth * width / screen->width;
+    const int heightMm = screen->mheight * height / screen->height;
+    const bool grows = width > screen->width || height > screen->height;
+    const XRRCrtcInfo &crtc = *output.crtc;
     XGrabServer(display);
     platform::catchErrors();
     if (grows) {
         XRRSetScreenSize(display, connection.root, width, height, widthMm, heightMm);
     }
-    const Status set = XRRSetCrtcConfig(display, output.resources, output.crtc, CurrentTime, crtc.x,
-                                        crtc.y, mode, crtc.rotation, crtc.outputs, crtc.noutput);
+    const Status set =
+        XRRSetCrtcConfig(display, output.resources, output.output->crtc, CurrentTime, crtc.x,
+                         crtc.y, mode, crtc.rotation, crtc.outputs, crtc.noutput);
     if (!grows && set == RRSetConfigSuccess) {
         XRRSetScreenSize(display, connection.root, width, height, widthMm, heightMm);
     }
     const bool applied = platform::caughtError() == Success && set == RRSetConfigSuccess;
     XUngrabServer(display);
     XFlush(display);
-    // Xlib's idea of the screen's size follows, as RandR's own event would make it.
-    ScreenOfDisplay(display, connection.screen)->width = width;
-    ScreenOfDisplay(display, connection.screen)->height = height;
+    // Xlib's idea of the screen follows, as RandR's own event would make it.
+    if (applied) {
+        screen->width = width;
+        screen->height = height;
+        screen->mwidth = widthMm;
+        screen->mheight = heightMm;
+    }
     return applied;
 }
 
@@ -211,26 +206,15 @@ LONG leaveFullScreen() {
 namespace platform {
 
 void restoreDesktopMode() {
-    Output output;
-    if (!desktop.saved || !readOutput(&output)) {
-        return;
-    }
-    if (output.crtcInfo->mode != desktop.mode) {
-        applyMode(output, desktop.mode, desktop.screenWidth, desktop.screenHeight,
-                  desktop.screenWidthMm, desktop.screenHeightMm);
+    if (desktop.saved && lookAtOutput() && output.crtc->mode != desktop.mode) {
+        applyMode(desktop.mode, desktop.width, desktop.height);
     }
     desktop.saved = false;
-    release(&output);
 }
 
 long refreshPeriod() {
-    Output output;
-    double rate = 0;
-    if (readOutput(&output)) {
-        const XRRModeInfo *mode = modeInfo(output, output.crtcInfo->mode);
-        rate = mode != nullptr ? rateOf(*mode) : 0;
-        release(&output);
-    }
+    const XRRModeInfo *mode = lookAtOutput() ? modeInfo(output.crtc->mode) : nullptr;
+    const double rate = mode != nullptr ? rateOf(*mode) : 0;
     return std::lround(1e6 / (rate >= 1 ? rate : 60));
 }
 
@@ -245,35 +229,29 @@ int GetSystemMetrics(int nIndex) {
     if (connection.host == platform::HostWindow::ready) {
         return nIndex == SM_CXSCREEN ? connection.hostWidth : connection.hostHeight;
     }
-    Output output;
-    int size = nIndex == SM_CXSCREEN ? DisplayWidth(connection.display, connection.screen)
-                                     : DisplayHeight(connection.display, connection.screen);
-    if (readOutput(&output)) {
-        size = static_cast<int>(nIndex == SM_CXSCREEN ? output.crtcInfo->width
-                                                      : output.crtcInfo->height);
-        release(&output);
+    if (lookAtOutput()) {
+        return static_cast<int>(nIndex == SM_CXSCREEN ? output.crtc->width : output.crtc->height);
     }
-    return size;
+    return nIndex == SM_CXSCREEN ? DisplayWidth(connection.display, connection.screen)
+                                 : DisplayHeight(connection.display, connection.screen);
 }
 
 BOOL EnumDisplaySettingsA(LPCSTR, DWORD iModeNum, DEVMODEA *lpDevMode) {
-    Output output;
-    if (lpDevMode == nullptr || !readOutput(&output)) {
+    if (lpDevMode == nullptr || !lookAtOutput()) {
         return FALSE;
     }
     RRMode id = None;
     if (iModeNum == ENUM_CURRENT_SETTINGS) {
-        id = output.crtcInfo->mode;
+        id = output.crtc->mode;
     } else if (iModeNum == ENUM_REGISTRY_SETTINGS) {
-        id = desktop.saved ? desktop.mode : output.crtcInfo->mode;
+        id = desktop.saved ? desktop.mode : output.crtc->mode;
     } else if (iModeNum < static_cast<DWORD>(output.output->nmode)) {
         id = output.output->modes[iModeNum];
     }
-    const XRRModeInfo *mode = modeInfo(output, id);
+    const XRRModeInfo *mode = modeInfo(id);
     if (mode != nullptr) {
         describe(*mode, lpDevMode);
     }
-    release(&output);
     return mode != nullptr;
 }
 
@@ -296,32 +274,21 @@ LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD dwFlags) {
                    ? DISP_CHANGE_SUCCESSFUL
                    : DISP_CHANGE_BADMODE;
     }
-    Output output;
-    if (!readOutput(&output)) {
+    const XRRModeInfo *mode = lookAtOutput() ? offeredMode(*lpDevMode) : nullptr;
+    if (mode == nullptr) {
         return DISP_CHANGE_BADMODE;
     }
-    const XRRModeInfo *mode = offeredMode(output, *lpDevMode);
-    LONG result = mode == nullptr ? DISP_CHANGE_BADMODE : DISP_CHANGE_SUCCESSFUL;
-    if (mode != nullptr && !(dwFlags & CDS_TEST) && mode->id != output.crtcInfo->mode) {
-        Display *display = connection.display;
-        const int width = DisplayWidth(display, connection.screen);
-        const int height = DisplayHeight(display, connection.screen);
-        const int widthMm = DisplayWidthMM(display, connection.screen);
-        const int heightMm = DisplayHeightMM(display, connection.screen);
+    if (dwFlags & CDS_TEST) {
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    if (mode->id != output.crtc->mode) {
+        Screen *screen = ScreenOfDisplay(connection.display, connection.screen);
         if (!desktop.saved) {
-            desktop = DesktopMode{true, output.crtcInfo->mode, width, height, widthMm, heightMm};
+            desktop = DesktopMode{true, output.crtc->mode, screen->width, screen->height};
         }
-        // One output takes the whole screen; the screen keeps its pixels' size.
-        const int newWidth = static_cast<int>(mode->width),
-                  newHeight = static_cast<int>(mode->height);
-        if (!applyMode(output, mode->id, newWidth, newHeight, widthMm * newWidth / width,
-                       heightMm * newHeight / height)) {
-            result = DISP_CHANGE_FAILED;
+        if (!applyMode(mode->id, static_cast<int>(mode->width), static_cast<int>(mode->height))) {
+            return DISP_CHANGE_FAILED;
         }
     }
-    release(&output);
-    if (result == DISP_CHANGE_SUCCESSFUL && !(dwFlags & CDS_TEST)) {
-        result = enterFullScreen();
-    }
-    return result;
+    return enterFullScreen();
 }

@@ -129,15 +129,15 @@ void applyCursor(const platform::WindowObject &window) {
     XDefineCursor(connection.display, window.drawable, blankCursor);
 }
 
-// Asks the window manager to add or remove the full-screen state of a shown window.
-void askFullScreen(Window window, bool on) {
+// A request to the window manager about a window: a client message to the root window.
+void askWindowManager(Window window, Atom message, long first, long second) {
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = connection.wmState;
+    event.xclient.message_type = message;
     event.xclient.format = 32;
-    event.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _NET_WM_STATE_REMOVE
-    event.xclient.data.l[1] = static_cast<long>(connection.wmStateFullScreen);
+    event.xclient.data.l[0] = first;
+    event.xclient.data.l[1] = second;
     event.xclient.data.l[3] = 1; // from an application
     XSendEvent(connection.display, connection.root, False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
@@ -238,36 +238,25 @@ bool makeTopLevel(platform::WindowObject *window, const char *name) {
     }
     window->clientWidth = window->width;
     window->clientHeight = window->height;
-    Display *display = connection.display;
-    XStoreName(display, window->drawable, name);
-    XClassHint classHint = {const_cast<char *>("nimbrost"), const_cast<char *>("Nimbrost")};
-    XSetClassHint(display, window->drawable, &classHint);
-    XSetWMProtocols(display, window->drawable, &connection.wmDeleteWindow, 1);
-    XSizeHints *size = XAllocSizeHints();
-    size->flags = USPosition | PPosition | PWinGravity;
-    size->x = window->x;
-    size->y = window->y;
-    size->win_gravity = NorthWestGravity;
-    XSetWMNormalHints(display, window->drawable, size);
-    XFree(size);
+    // Placed where asked, the outer rectangle's corner at (x, y); given the focus when shown.
+    XSizeHints size = {};
+    size.flags = USPosition | PPosition | PWinGravity;
+    size.win_gravity = NorthWestGravity;
     XWMHints hints = {};
     hints.flags = InputHint | StateHint;
     hints.input = True;
     hints.initial_state = NormalState;
-    XSetWMHints(display, window->drawable, &hints);
+    XClassHint classHint = {const_cast<char *>("nimbrost"), const_cast<char *>("Nimbrost")};
+    Xutf8SetWMProperties(connection.display, window->drawable, name, name, nullptr, 0, &size,
+                         &hints, &classHint);
+    XSetWMProtocols(connection.display, window->drawable, &connection.wmDeleteWindow, 1);
     return true;
 }
 
 // Shows the window: the window manager is asked for the decorations it will put around it first,
 // so that the first placing takes them into account.
 void showWindow(platform::WindowObject *window) {
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window->drawable;
-    event.xclient.message_type = connection.requestFrameExtents;
-    event.xclient.format = 32;
-    XSendEvent(connection.display, connection.root, False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    askWindowManager(window->drawable, connection.requestFrameExtents, 0, 0);
     platform::placeWindow(window);
     XMapWindow(connection.display, window->drawable);
     window->shown = true;
@@ -304,17 +293,12 @@ void placeWindow(WindowObject *window) {
         window->decorated = decorated;
         askDecorations(window->drawable, decorated != 0);
     }
+    // Only a shown window is made full screen: add (1) or remove (0) the state.
     if (window->fullScreen != window->fullScreenAsked) {
         window->fullScreenAsked = window->fullScreen;
         window->placed[2] = 0; // placed again on leaving full screen
-        if (window->shown) {
-            askFullScreen(window->drawable, window->fullScreen);
-        } else {
-            XChangeProperty(display, window->drawable, connection.wmState, XA_ATOM, 32,
-                            PropModeReplace,
-                            reinterpret_cast<const unsigned char *>(&connection.wmStateFullScreen),
-                            window->fullScreen ? 1 : 0);
-        }
+        askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
+                         static_cast<long>(connection.wmStateFullScreen));
     }
     if (window->fullScreen) {
         return;
