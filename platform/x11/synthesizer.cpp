@@ -107,6 +107,8 @@ bool openDevice() {
     // Nothing may change: SDL converts to whatever the device plays.
     synthesizer.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (synthesizer.device == 0) {
+        std::fprintf(stderr, "nimbrost: the audio device does not open (%s); no sound plays\n",
+                     SDL_GetError());
         return false;
     }
     // Without a watcher the device would stay open for good: the program goes on silent.

@@ -32,7 +32,8 @@ fluid_synth_t *playingSynthesizer();
 fluid_synth_t *loadedSynthesizer();
 
 // A note starts: opens the audio device unless it is open and keeps it open for the silence limit
-// from now. A device that failed to open is not tried again until the next start.
+// from now. A device that fails to open, or whose silence watcher cannot start, is said in one
+// line on stderr and not tried again until the next start.
 void soundNote();
 
 // The audio device the synthesizer plays through while it is open, or 0.
