@@ -71,11 +71,6 @@ GdiObject fonts[fontCapacity];
 HGDIOBJ stockHandles[stockCount];
 bool stockHandlesOpened = false;
 
-platform::DeviceContext *findDc(HDC handle) {
-    return static_cast<platform::DeviceContext *>(
-        platform::handleObject(handle, platform::HandleKind::deviceContext));
-}
-
 GdiObject *findObject(HGDIOBJ handle) {
     return static_cast<GdiObject *>(
         platform::handleObject(handle, platform::HandleKind::gdiObject));
@@ -275,7 +270,7 @@ HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
 
 // Only fonts are selected here, the one kind that matters to OpenGL drawing.
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
-    platform::DeviceContext *dc = findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     const GdiObject *object = findObject(h);
     if (dc == nullptr || object == nullptr || object->kind != GdiKind::font) {
         return nullptr;
@@ -302,7 +297,7 @@ BOOL DeleteObject(HGDIOBJ ho) {
 // context: glBitmap with the origin on the baseline at the pen position and the advance in
 // whole pixels. Needs a current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
-    platform::DeviceContext *dc = findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr || glXGetCurrentContext() == nullptr) {
         return FALSE;
     }

@@ -46,11 +46,6 @@ Pacing pacing;
 constexpr int swapsToDecide = 8;
 constexpr int swapsBetweenPeriods = 64;
 
-platform::DeviceContext *findDc(HDC handle) {
-    return static_cast<platform::DeviceContext *>(
-        platform::handleObject(handle, platform::HandleKind::deviceContext));
-}
-
 RenderingContext *findContext(HGLRC handle) {
     return static_cast<RenderingContext *>(
         platform::handleObject(handle, platform::HandleKind::renderingContext));
@@ -143,16 +138,16 @@ HDC GetDC(HWND hWnd) {
 // The window's own context stays with it: releasing it only checks that the context is live. As
 // on Windows, the window named goes unchecked.
 int ReleaseDC(HWND, HDC hDC) {
-    return findDc(hDC) != nullptr ? 1 : 0;
+    return platform::findDc(hDC) != nullptr ? 1 : 0;
 }
 
 int ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *ppfd) {
-    return findDc(hdc) != nullptr && ppfd != nullptr ? offeredFormat : 0;
+    return platform::findDc(hdc) != nullptr && ppfd != nullptr ? offeredFormat : 0;
 }
 
 // As on Windows, a window's pixel format is set once.
 BOOL SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *) {
-    platform::DeviceContext *dc = findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr || format != offeredFormat || dc->pixelFormat != 0) {
         return FALSE;
     }
@@ -163,7 +158,7 @@ BOOL SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *) {
 // A context of the old kind, which is the compatibility profile, on the window's visual. The
 // context that was current before stays current.
 HGLRC wglCreateContext(HDC hdc) {
-    platform::DeviceContext *dc = findDc(hdc);
+    platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr || dc->pixelFormat == 0) {
         return nullptr;
     }
@@ -198,7 +193,7 @@ BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
     if (hglrc == nullptr) {
         return glXMakeCurrent(connection.display, None, nullptr);
     }
-    const platform::DeviceContext *dc = findDc(hdc);
+    const platform::DeviceContext *dc = platform::findDc(hdc);
     const RenderingContext *context = findContext(hglrc);
     if (dc == nullptr || context == nullptr ||
         !glXMakeCurrent(connection.display, dc->window->drawable, context->context)) {
@@ -227,7 +222,7 @@ BOOL wglDeleteContext(HGLRC hglrc) {
 }
 
 BOOL SwapBuffers(HDC hdc) {
-    const platform::DeviceContext *dc = findDc(hdc);
+    const platform::DeviceContext *dc = platform::findDc(hdc);
     if (dc == nullptr) {
         return FALSE;
     }

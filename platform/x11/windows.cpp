@@ -273,6 +273,10 @@ WindowObject *findWindow(HWND handle) {
     return static_cast<WindowObject *>(handleObject(handle, HandleKind::window));
 }
 
+DeviceContext *findDc(HDC handle) {
+    return static_cast<DeviceContext *>(handleObject(handle, HandleKind::deviceContext));
+}
+
 WindowObject *findWindowOf(Window drawable) {
     for (WindowObject &window : windows) {
         if (window.inUse &&

@@ -47,9 +47,11 @@ struct WindowObject {
 constexpr int windowCapacity = 4;
 extern WindowObject windows[windowCapacity];
 
-// The live window behind a handle, or behind an X window drawn into; else null.
+// The live window behind a handle, or behind an X window drawn into; the live device context
+// behind a handle; else null.
 WindowObject *findWindow(HWND handle);
 WindowObject *findWindowOf(Window drawable);
+DeviceContext *findDc(HDC handle);
 
 // Gives the window what its state asks of the window manager: full screen or not, decorated when
 // its style has a full caption, and the client area fitted into the outer rectangle for the
