@@ -1,7 +1,7 @@
 // The one header through which the program reaches Win32, WGL, WINMM, OpenGL and GLU.
 //
 // On Windows it includes the system headers. Elsewhere it declares the small subset of those
-// APIs that the program calls, with the same names, types and values; platform/sdl implements
+// APIs that the program calls, with the same names, types and values; platform/x11 implements
 // them (and the tests link a recording double in their place).
 #pragma once
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/entry.h"
+#include "platform/x11/entry.h"
 #include "scene/scene.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/frame_checks.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/sdl/synthesizer.h"
+#include "platform/x11/synthesizer.h"
 #include "platform/win32.h"
 #include "tests/fuzz/fuzz_check.h"
 

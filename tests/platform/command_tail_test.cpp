@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/entry.h"
+#include "platform/x11/entry.h"
 
 namespace {
 

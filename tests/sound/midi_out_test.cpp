@@ -10,7 +10,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/sdl/synthesizer.h"
+#include "platform/x11/synthesizer.h"
 #include "platform/win32.h"
 
 // The heap allocations of the calling thread, counted by standing in for malloc where the

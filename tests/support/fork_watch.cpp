@@ -1,5 +1,5 @@
-// Preloaded into the program by the faults test: each fork() of the process (D-Bus forks to start a
-// session bus during SDL's video start) appends a line to the file that NIMBROST_FORK_WATCH_LOG
+// Preloaded into the program by the faults test: each fork() of the process (D-Bus would fork to
+// start a session bus for a library that connects to it) appends a line to the file that NIMBROST_FORK_WATCH_LOG
 // names, saying whether the program's font thread was running then. A child forked while another
 // thread holds a lock, the allocator's say, can wait on it for ever.
 #include <dirent.h>

@@ -1,5 +1,5 @@
 // A recording stand-in for the platform calls, linked into the unit tests and two fuzz targets in
-// place of platform/sdl. Every call is logged as one line, "Name(arguments) -> result", in order.
+// place of platform/x11. Every call is logged as one line, "Name(arguments) -> result", in order.
 // Handles the double makes show by kind and number (window1, dc1, glrc1, font1, midi1, ...; the
 // system font is font0), null as "null"; messages and key codes by name (WM_KEYUP, VK_F1, 'B');
 // numbers beyond +-0xFFFF in hex, negative ones in two's complement of their width.

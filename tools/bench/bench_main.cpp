@@ -28,7 +28,7 @@
 #include "platform/headless/gl_context.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/x11/fonts.h"
 #include "tools/bench/allocation_count.h"
 #include "tools/bench/frame_rates.h"
 #include "tools/bench/instruction_share.h"
@@ -312,7 +312,7 @@ unsigned long long startInstructions(const std::string &program) {
             std::freopen("/dev/null", "w", stdout);
             std::freopen("/dev/null", "w", stderr);
             execlp("valgrind", "valgrind", "--tool=callgrind", "--separate-threads=yes",
-                   "--dump-after=SDL_GL_SwapWindow", outFile.c_str(), program.c_str(), "-win",
+                   "--dump-after=SwapBuffers", outFile.c_str(), program.c_str(), "-win",
                    static_cast<char *>(nullptr));
             _exit(127);
         }

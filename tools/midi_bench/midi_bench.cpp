@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sdl/synthesizer.h"
+#include "platform/x11/synthesizer.h"
 #include "platform/win32.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/sdl/entry.h"
+#include "platform/x11/entry.h"
 
 namespace {
 

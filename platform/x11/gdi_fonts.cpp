@@ -1,8 +1,12 @@
 // GDI objects (stock objects and fonts), selecting them into a device context, and the glyph
 // display lists of wglUseFontBitmapsA: fontconfig finds the face, FreeType draws each character
 // as a one-bit bitmap, and each becomes one glBitmap display list.
+#include <GL/glx.h>
+#include <pthread.h>
+
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -11,7 +15,9 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
-#include "platform/sdl/sdl_platform.h"
+#include "platform/x11/fonts.h"
+#include "platform/x11/handle_table.h"
+#include "platform/x11/windows.h"
 
 namespace {
 
@@ -100,11 +106,13 @@ FT_Library freeType = nullptr;
 
 // Reads fontconfig's configuration and font list while the window is being made; see
 // prepareFonts.
-SDL_Thread *fontPreparation = nullptr;
+pthread_t fontPreparation;
+bool fontsPreparing = false;
 bool fontsPrepared = false;
 
-int prepareFontconfig(void *) {
-    return FcInit() ? 1 : 0;
+void *prepareFontconfig(void *) {
+    FcInit();
+    return nullptr;
 }
 
 // The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
@@ -201,16 +209,24 @@ void compileGlyph(FT_Face face, DWORD character, GLuint list, std::vector<GLubyt
 } // namespace
 
 void platform::prepareFonts() {
-    if (!fontsPrepared) {
-        fontsPrepared = true;
-        fontPreparation = SDL_CreateThread(prepareFontconfig, "fontconfig", nullptr);
+    if (fontsPrepared) {
+        return;
+    }
+    fontsPrepared = true;
+    fontsPreparing = pthread_create(&fontPreparation, nullptr, prepareFontconfig, nullptr) == 0;
+    if (fontsPreparing) {
+        pthread_setname_np(fontPreparation, "fontconfig");
+    } else {
+        std::fputs("nimbrost: no thread can start to read the font configuration; the text waits "
+                   "for it\n",
+                   stderr);
     }
 }
 
 void platform::finishFonts() {
-    if (fontPreparation != nullptr) {
-        SDL_WaitThread(fontPreparation, nullptr);
-        fontPreparation = nullptr;
+    if (fontsPreparing) {
+        pthread_join(fontPreparation, nullptr);
+        fontsPreparing = false;
     }
 }
 
@@ -259,7 +275,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     if (dc == nullptr || object == nullptr || object->kind != GdiKind::font) {
         return nullptr;
     }
-    HGDIOBJ previous = dc->font;
+    HGDIOBJ previous = dc->font != nullptr ? dc->font : GetStockObject(SYSTEM_FONT);
     dc->font = h;
     return previous;
 }
@@ -282,10 +298,11 @@ BOOL DeleteObject(HGDIOBJ ho) {
 // whole pixels. Needs a current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
     platform::DeviceContext *dc = platform::findDc(hdc);
-    if (dc == nullptr || SDL_GL_GetCurrentContext() == nullptr) {
+    if (dc == nullptr || glXGetCurrentContext() == nullptr) {
         return FALSE;
     }
-    return platform::compileGlyphLists(dc->font, first, count, listBase) ? TRUE : FALSE;
+    HGDIOBJ font = dc->font != nullptr ? dc->font : GetStockObject(SYSTEM_FONT);
+    return platform::compileGlyphLists(font, first, count, listBase) ? TRUE : FALSE;
 }
 
 bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, DWORD listBase) {

@@ -1,9 +1,12 @@
-#include "platform/sdl/synthesizer.h"
+#include "platform/x11/synthesizer.h"
 
 #include <dlfcn.h>
 #include <glib.h>
+#include <pthread.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -23,55 +26,74 @@ const int sampleRate = 44100;
 // enough not to run dry on a busy machine.
 const int callbackFrames = 512;
 // How often an open device checks whether it has been silent long enough to close.
-const Uint32 silenceCheckInterval = 500;
+const std::chrono::milliseconds silenceCheckInterval{500};
 
 struct Synthesizer {
     const char *soundFont; // the soundfont found by the last start, loaded on the first message
     bool loadFailed;       // the soundfont failed to load since the last start
     fluid_settings_t *settings;
     fluid_synth_t *synth; // set before the device first opens, freed after it closes
-    bool audioStarted;    // SDL's audio and timer subsystems, kept once started
+    bool audioStarted;    // SDL's audio subsystem, kept once started
     // Under deviceLock: the device is opened by a note on the program's thread and closed by the
-    // silence check on SDL's timer thread.
+    // silence watcher, a thread that runs while the device is open.
     SDL_AudioDeviceID device;
     bool deviceFailed; // the device failed to open since the last start
-    SDL_TimerID silenceCheck;
+    bool watching;     // the silence watcher runs
+    bool stopping;     // ... and is asked to end
 };
 
 Synthesizer synthesizer;
 std::mutex deviceLock;
-// SDL's tick of the last note played or of the last stretch of sound that had a voice in it.
-std::atomic<Uint32> lastSound{0};
+std::condition_variable watcherWakes;
+// The moment, in milliseconds, of the last note played or of the last stretch of sound that had a
+// voice in it.
+std::atomic<long long> lastSound{0};
+
+long long now() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // SDL's audio thread asks for the next stretch of sound: interleaved stereo floats.
 void SDLCALL renderAudio(void *, Uint8 *stream, int length) {
     const int frames = length / static_cast<int>(2 * sizeof(float));
     fluid_synth_write_float(synthesizer.synth, frames, stream, 0, 2, stream, 1, 2);
     if (fluid_synth_get_active_voice_count(synthesizer.synth) > 0) {
-        lastSound = SDL_GetTicks();
+        lastSound = now();
     }
 }
 
 void closeDevice() {
-    if (synthesizer.silenceCheck != 0) {
-        SDL_RemoveTimer(synthesizer.silenceCheck);
-        synthesizer.silenceCheck = 0;
-    }
     if (synthesizer.device != 0) {
         SDL_CloseAudioDevice(synthesizer.device);
         synthesizer.device = 0;
     }
 }
 
-// SDL's timer thread: closes the device once nothing has sounded for the silence limit.
-Uint32 SDLCALL closeWhenSilent(Uint32 interval, void *) {
-    std::lock_guard<std::mutex> guard(deviceLock);
-    if (synthesizer.device != 0 && SDL_GetTicks() - lastSound < synthesizerSilenceLimit) {
-        return interval;
+// The silence watcher: closes the device once nothing has sounded for the silence limit.
+void *watchSilence(void *) {
+    std::unique_lock<std::mutex> lock(deviceLock);
+    while (synthesizer.device != 0 && !synthesizer.stopping) {
+        watcherWakes.wait_for(lock, silenceCheckInterval);
+        if (now() - lastSound >= synthesizerSilenceLimit) {
+            closeDevice();
+        }
     }
-    synthesizer.silenceCheck = 0; // ends with this call
-    closeDevice();
-    return 0;
+    synthesizer.watching = false;
+    watcherWakes.notify_all();
+    return nullptr;
+}
+
+// Under deviceLock.
+bool startWatcher() {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_t watcher;
+    synthesizer.watching = pthread_create(&watcher, &attributes, watchSilence, nullptr) == 0;
+    pthread_attr_destroy(&attributes);
+    return synthesizer.watching;
 }
 
 bool openDevice() {
@@ -85,10 +107,17 @@ bool openDevice() {
     // Nothing may change: SDL converts to whatever the device plays.
     synthesizer.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (synthesizer.device == 0) {
+        std::fprintf(stderr, "nimbrost: the audio device does not open (%s); no sound plays\n",
+                     SDL_GetError());
+        return false;
+    }
+    // Without a watcher the device would stay open for good: the program goes on silent.
+    if (!synthesizer.watching && !startWatcher()) {
+        closeDevice();
+        std::fputs("nimbrost: no thread can start to watch the sound; no sound plays\n", stderr);
         return false;
     }
     SDL_PauseAudioDevice(synthesizer.device, 0);
-    synthesizer.silenceCheck = SDL_AddTimer(silenceCheckInterval, closeWhenSilent, nullptr);
     return true;
 }
 
@@ -175,10 +204,11 @@ bool audioOffered() {
     // waits for SDL's device watcher, which would make every later try of a machine without
     // sound slow.
     if (!synthesizer.audioStarted) {
+        // SIGINT and SIGTERM stay the program's.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             return false;
         }
-        SDL_InitSubSystem(SDL_INIT_TIMER);
         synthesizer.audioStarted = true;
     }
     return SDL_GetNumAudioDevices(0) != 0;
@@ -208,12 +238,14 @@ bool startSynthesizer() {
 
 void stopSynthesizer() {
     {
-        std::lock_guard<std::mutex> guard(deviceLock);
+        std::unique_lock<std::mutex> lock(deviceLock);
         closeDevice();
+        synthesizer.stopping = true;
+        watcherWakes.notify_all();
+        watcherWakes.wait(lock, [] { return !synthesizer.watching; });
+        synthesizer.stopping = false;
     }
     if (synthesizer.audioStarted) {
-        // Waits for a silence check that was already running: it finds the device closed.
-        SDL_QuitSubSystem(SDL_INIT_TIMER);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         synthesizer.audioStarted = false;
     }
@@ -244,7 +276,7 @@ fluid_synth_t *loadedSynthesizer() {
 
 void soundNote() {
     std::lock_guard<std::mutex> guard(deviceLock);
-    lastSound = SDL_GetTicks();
+    lastSound = now();
     if (synthesizer.device == 0 && !synthesizer.deviceFailed && synthesizer.synth != nullptr) {
         synthesizer.deviceFailed = !openDevice();
     }

@@ -1,4 +1,4 @@
-#include "platform/sdl/handle_table.h"
+#include "platform/x11/handle_table.h"
 
 #include <cstdint>
 

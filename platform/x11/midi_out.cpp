@@ -1,7 +1,7 @@
 #include <cstdint>
 
-#include "platform/sdl/sdl_platform.h"
-#include "platform/sdl/synthesizer.h"
+#include "platform/win32.h"
+#include "platform/x11/synthesizer.h"
 
 // The one MIDI output device, the embedded synthesizer, reached both as the MIDI mapper and as
 // device 0. It takes one client at a time. Handles are serial numbers, so that a handle closed
@@ -133,10 +133,4 @@ MMRESULT midiOutClose(HMIDIOUT hmo) {
     }
     output.openHandle = 0;
     return MMSYSERR_NOERROR;
-}
-
-void platform::closeMidiOutput() {
-    if (output.openHandle != 0) {
-        midiOutClose(handleFromSerial(output.openHandle));
-    }
 }

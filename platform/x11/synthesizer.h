@@ -13,16 +13,16 @@
 #define NIMBROST_SOUNDFONT_VARIABLE "NIMBROST_SOUNDFONT"
 
 // How long the audio device stays open after the last sound, in milliseconds.
-constexpr Uint32 synthesizerSilenceLimit = 3000;
+constexpr long long synthesizerSilenceLimit = 3000;
 
 // Makes the synthesizer ready to play: finds a soundfont unless one is loaded, and checks that
 // SDL's audio offers a device. Returns false when no soundfont or no audio device can be had.
 // A soundfont that failed to load, or a device that failed to open, is tried again from here on.
 bool startSynthesizer();
 
-// Closes the audio device, stops SDL's audio and timer threads and frees the synthesizer with its
-// soundfont. A program that started the synthesizer calls it before it ends, so that those
-// threads are gone before the process tears down what they use.
+// Closes the audio device, stops SDL's audio thread and the silence watcher and frees the
+// synthesizer with its soundfont. A program that started the synthesizer calls it before it ends,
+// so that those threads are gone before the process tears down what they use.
 void stopSynthesizer();
 
 // The synthesizer, loaded now if it was not; null when the soundfont cannot be loaded. A failed
@@ -32,7 +32,8 @@ fluid_synth_t *playingSynthesizer();
 fluid_synth_t *loadedSynthesizer();
 
 // A note starts: opens the audio device unless it is open and keeps it open for the silence limit
-// from now. A device that failed to open is not tried again until the next start.
+// from now. A device that fails to open, or whose silence watcher cannot start, is said in one
+// line on stderr and not tried again until the next start.
 void soundNote();
 
 // The audio device the synthesizer plays through while it is open, or 0.

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/sdl/close_signals.h"
-#include "platform/sdl/entry.h"
+#include "platform/x11/close_signals.h"
+#include "platform/x11/entry.h"
 
 namespace {
 

@@ -1,0 +1,294 @@
+// The screen's size and the display modes of its primary output, through RandR. As on Windows,
+// only a mode the output offers is taken; any other is refused and nothing changes. A mode change
+// puts the program's shown windows into full screen; the desktop's mode brings them back into
+// their own rectangles. The desktop's mode is the one the output had before the first change.
+#include <X11/extensions/Xrandr.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/x11/connection.h"
+#include "platform/x11/display_modes.h"
+#include "platform/x11/windows.h"
+
+namespace {
+
+using platform::connection;
+
+// The primary output (else the first one driven) with its controller, as RandR reported them at
+// the last look; each look frees what the one before it read.
+struct Output {
+    XRRScreenResources *resources;
+    XRROutputInfo *output;
+    XRRCrtcInfo *crtc;
+};
+Output output;
+
+// The mode the output had before the program's first change, kept for the way back.
+struct DesktopMode {
+    bool saved;
+    RRMode mode;
+    int width, height; // the screen's
+};
+DesktopMode desktop;
+
+bool randrOffered() {
+    static int offered = -1;
+    if (offered < 0) {
+        int event = 0, error = 0, major = 0, minor = 0;
+        offered = XRRQueryExtension(connection.display, &event, &error) &&
+                  XRRQueryVersion(connection.display, &major, &minor) && (major > 1 || minor >= 2);
+    }
+    return offered != 0;
+}
+
+// Looks at the output now; false without RandR or an output driven.
+bool lookAtOutput() {
+    if (output.crtc != nullptr) {
+        XRRFreeCrtcInfo(output.crtc);
+    }
+    if (output.output != nullptr) {
+        XRRFreeOutputInfo(output.output);
+    }
+    if (output.resources != nullptr) {
+        XRRFreeScreenResources(output.resources);
+    }
+    output = Output();
+    if (connection.display == nullptr || !randrOffered()) {
+        return false;
+    }
+    output.resources = XRRGetScreenResourcesCurrent(connection.display, connection.root);
+    const RROutput primary = XRRGetOutputPrimary(connection.display, connection.root);
+    for (int i = -1; output.resources != nullptr && i < output.resources->noutput; ++i) {
+        const RROutput id = i < 0 ? primary : output.resources->outputs[i];
+        XRROutputInfo *info =
+            id != None ? XRRGetOutputInfo(connection.display, output.resources, id) : nullptr;
+        if (info != nullptr && info->crtc != None) {
+            output.output = info;
+            output.crtc = XRRGetCrtcInfo(connection.display, output.resources, info->crtc);
+            return output.crtc != nullptr;
+        }
+        if (info != nullptr) {
+            XRRFreeOutputInfo(info);
+        }
+    }
+    return false;
+}
+
+const XRRModeInfo *modeInfo(RRMode id) {
+    for (int i = 0; i < output.resources->nmode; ++i) {
+        if (output.resources->modes[i].id == id) {
+            return &output.resources->modes[i];
+        }
+    }
+    return nullptr;
+}
+
+// The refresh rate in hertz, 0 when RandR does not know it.
+double rateOf(const XRRModeInfo &mode) {
+    double lines = mode.vTotal;
+    if (mode.modeFlags & RR_DoubleScan) {
+        lines *= 2;
+    }
+    if (mode.modeFlags & RR_Interlace) {
+        lines /= 2;
+    }
+    return mode.hTotal != 0 && lines != 0 ? mode.dotClock / (mode.hTotal * lines) : 0;
+}
+
+DWORD bitsPerPixel() {
+    const int depth = DefaultDepth(connection.display, connection.screen);
+    return depth > 16 ? 32 : static_cast<DWORD>(depth);
+}
+
+void describe(const XRRModeInfo &mode, DEVMODEA *record) {
+    std::memset(record->dmDeviceName, 0, sizeof record->dmDeviceName);
+    record->dmFields =
+        DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+    record->dmBitsPerPel = bitsPerPixel();
+    record->dmPelsWidth = mode.width;
+    record->dmPelsHeight = mode.height;
+    record->dmDisplayFlags = 0;
+    record->dmDisplayFrequency = static_cast<DWORD>(std::lround(rateOf(mode)));
+}
+
+// The offered mode with the request's width, height, depth and frequency, each as now where the
+// request leaves it out (a frequency of 0 or 1 is the display's default). A request that leaves
+// the frequency out takes another one where the size is offered only at that.
+const XRRModeInfo *offeredMode(const DEVMODEA &request) {
+    const XRRModeInfo *current = modeInfo(output.crtc->mode);
+    if (current == nullptr) {
+        return nullptr;
+    }
+    const DWORD fields = request.dmFields;
+    const unsigned width = (fields & DM_PELSWIDTH) ? request.dmPelsWidth : current->width;
+    const unsigned height = (fields & DM_PELSHEIGHT) ? request.dmPelsHeight : current->height;
+    const bool depthFits = !(fields & DM_BITSPERPEL) || request.dmBitsPerPel == bitsPerPixel();
+    const bool frequencyGiven = (fields & DM_DISPLAYFREQUENCY) && request.dmDisplayFrequency > 1;
+    const long frequency = frequencyGiven ? static_cast<long>(request.dmDisplayFrequency)
+                                          : std::lround(rateOf(*current));
+    const XRRModeInfo *found = nullptr;
+    for (int i = 0; i < output.output->nmode && depthFits; ++i) {
+        const XRRModeInfo *mode = modeInfo(output.output->modes[i]);
+        if (mode == nullptr || mode->width != width || mode->height != height) {
+            continue;
+        }
+        if (std::lround(rateOf(*mode)) == frequency) {
+            return mode;
+        }
+        if (!frequencyGiven && found == nullptr) {
+            found = mode;
+        }
+    }
+    return found;
+}
+
+// Sets the controller to the mode and the screen to the size, keeping the pixels' size, in the
+// order the server accepts: the screen grows before the controller's picture does and shrinks
+// after it. One output takes the whole screen.
+bool applyMode(RRMode mode, int width, int height) {
+    Display *display = connection.display;
+    Screen *screen = ScreenOfDisplay(display, connection.screen);
+    const int widthMm = screen->mwidth * width / screen->width;
+    const int heightMm = screen->mheight * height / screen->height;
+    const bool grows = width > screen->width || height > screen->height;
+    const XRRCrtcInfo &crtc = *output.crtc;
+    XGrabServer(display);
+    platform::catchErrors();
+    if (grows) {
+        XRRSetScreenSize(display, connection.root, width, height, widthMm, heightMm);
+    }
+    const Status set =
+        XRRSetCrtcConfig(display, output.resources, output.output->crtc, CurrentTime, crtc.x,
+                         crtc.y, mode, crtc.rotation, crtc.outputs, crtc.noutput);
+    if (!grows && set == RRSetConfigSuccess) {
+        XRRSetScreenSize(display, connection.root, width, height, widthMm, heightMm);
+    }
+    const bool applied = platform::caughtError() == Success && set == RRSetConfigSuccess;
+    XUngrabServer(display);
+    XFlush(display);
+    // Xlib's idea of the screen follows, as RandR's own event would make it.
+    if (applied) {
+        screen->width = width;
+        screen->height = height;
+        screen->mwidth = widthMm;
+        screen->mheight = heightMm;
+    }
+    return applied;
+}
+
+LONG enterFullScreen() {
+    LONG result = DISP_CHANGE_FAILED;
+    for (platform::WindowObject &window : platform::windows) {
+        if (window.inUse && window.shown) {
+            window.fullScreen = true;
+            platform::placeWindow(&window);
+            result = DISP_CHANGE_SUCCESSFUL;
+        }
+    }
+    XFlush(connection.display);
+    return result;
+}
+
+LONG leaveFullScreen() {
+    for (platform::WindowObject &window : platform::windows) {
+        if (window.inUse && window.fullScreen) {
+            window.fullScreen = false;
+            platform::placeWindow(&window);
+        }
+    }
+    platform::restoreDesktopMode();
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+} // namespace
+
+namespace platform {
+
+void restoreDesktopMode() {
+    if (desktop.saved && lookAtOutput() && output.crtc->mode != desktop.mode) {
+        applyMode(desktop.mode, desktop.width, desktop.height);
+    }
+    desktop.saved = false;
+}
+
+long refreshPeriod() {
+    const XRRModeInfo *mode = lookAtOutput() ? modeInfo(output.crtc->mode) : nullptr;
+    const double rate = mode != nullptr ? rateOf(*mode) : 0;
+    return std::lround(1e6 / (rate >= 1 ? rate : 60));
+}
+
+} // namespace platform
+
+// A host's window stands for the screen; a refused one has no size.
+int GetSystemMetrics(int nIndex) {
+    if ((nIndex != SM_CXSCREEN && nIndex != SM_CYSCREEN) || connection.display == nullptr ||
+        connection.host == platform::HostWindow::refused) {
+        return 0;
+    }
+    if (connection.host == platform::HostWindow::ready) {
+        return nIndex == SM_CXSCREEN ? connection.hostWidth : connection.hostHeight;
+    }
+    if (lookAtOutput()) {
+        return static_cast<int>(nIndex == SM_CXSCREEN ? output.crtc->width : output.crtc->height);
+    }
+    return nIndex == SM_CXSCREEN ? DisplayWidth(connection.display, connection.screen)
+                                 : DisplayHeight(connection.display, connection.screen);
+}
+
+BOOL EnumDisplaySettingsA(LPCSTR, DWORD iModeNum, DEVMODEA *lpDevMode) {
+    if (lpDevMode == nullptr || !lookAtOutput()) {
+        return FALSE;
+    }
+    RRMode id = None;
+    if (iModeNum == ENUM_CURRENT_SETTINGS) {
+        id = output.crtc->mode;
+    } else if (iModeNum == ENUM_REGISTRY_SETTINGS) {
+        id = desktop.saved ? desktop.mode : output.crtc->mode;
+    } else if (iModeNum < static_cast<DWORD>(output.output->nmode)) {
+        id = output.output->modes[iModeNum];
+    }
+    const XRRModeInfo *mode = modeInfo(id);
+    if (mode != nullptr) {
+        describe(*mode, lpDevMode);
+    }
+    return mode != nullptr;
+}
+
+// A record that marks no field (or none at all) returns to the desktop's mode. In a host's window
+// its size is the one mode: asking for it changes nothing on the display, asking for another is
+// refused.
+LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD dwFlags) {
+    if (connection.display == nullptr) {
+        return DISP_CHANGE_FAILED;
+    }
+    if (lpDevMode == nullptr || lpDevMode->dmFields == 0) {
+        return leaveFullScreen();
+    }
+    const DWORD fields = lpDevMode->dmFields;
+    if (connection.host == platform::HostWindow::ready) {
+        return (!(fields & DM_PELSWIDTH) ||
+                lpDevMode->dmPelsWidth == static_cast<DWORD>(connection.hostWidth)) &&
+                       (!(fields & DM_PELSHEIGHT) ||
+                        lpDevMode->dmPelsHeight == static_cast<DWORD>(connection.hostHeight))
+                   ? DISP_CHANGE_SUCCESSFUL
+                   : DISP_CHANGE_BADMODE;
+    }
+    const XRRModeInfo *mode = lookAtOutput() ? offeredMode(*lpDevMode) : nullptr;
+    if (mode == nullptr) {
+        return DISP_CHANGE_BADMODE;
+    }
+    if (dwFlags & CDS_TEST) {
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    if (mode->id != output.crtc->mode) {
+        Screen *screen = ScreenOfDisplay(connection.display, connection.screen);
+        if (!desktop.saved) {
+            desktop = DesktopMode{true, output.crtc->mode, screen->width, screen->height};
+        }
+        if (!applyMode(mode->id, static_cast<int>(mode->width), static_cast<int>(mode->height))) {
+            return DISP_CHANGE_FAILED;
+        }
+    }
+    return enterFullScreen();
+}

@@ -1,0 +1,348 @@
+// The thread's message queue: X events become window messages, each with the modifiers, buttons,
+// place and time of its own moment; posted messages and the quit flag are kept as Windows keeps
+// them, and PeekMessageA never waits.
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include <cstring>
+
+#include "platform/x11/connection.h"
+#include "platform/x11/keyboard.h"
+#include "platform/x11/messages.h"
+#include "platform/x11/windows.h"
+
+namespace {
+
+using platform::connection;
+
+// Enough for every message one pass of the loop can bring; X keeps the events beyond it.
+constexpr int queueCapacity = 64;
+MSG queue[queueCapacity];
+int queued = 0;
+
+bool quitPosted = false;
+int quitCode = 0;
+
+// Keys down, by keycode, as the key events since the start tell: a press of a key down is a repeat.
+bool keysDown[256];
+// Alt went down as a system key and no other system key has come since.
+bool altAlone = false;
+
+// The modifier keys held when an input event happened, as Windows counts them: AltGr is Ctrl and
+// Alt together.
+struct Modifiers {
+    bool shift, control, alt, numLock;
+};
+
+bool post(const platform::WindowObject *window, UINT message, WPARAM wParam, LPARAM lParam,
+          DWORD time, POINT pointer) {
+    if (queued == queueCapacity) {
+        return false;
+    }
+    queue[queued++] = MSG{window->handle, message, wParam, lParam, time, pointer};
+    return true;
+}
+
+// The state bits a keysym sets, in the keyboard mapping of the moment.
+unsigned maskOf(KeySym keysym) {
+    return XkbKeysymToModifiers(connection.display, keysym);
+}
+
+// X's state bits are those held just before the event, which hold a released key's own bit but
+// not a pressed one's.
+Modifiers modifiersOf(unsigned state) {
+    const unsigned altGr = maskOf(XK_ISO_Level3_Shift) | maskOf(XK_Mode_switch);
+    const unsigned alt = maskOf(XK_Alt_L) | maskOf(XK_Alt_R);
+    const bool level3 = (state & altGr) != 0;
+    return Modifiers{(state & ShiftMask) != 0, (state & ControlMask) != 0 || level3,
+                     (state & alt) != 0 || level3, (state & maskOf(XK_Num_Lock)) != 0};
+}
+
+WPARAM modifierBits(unsigned state) {
+    return ((state & ShiftMask) ? MK_SHIFT : 0) | ((state & ControlMask) ? MK_CONTROL : 0);
+}
+
+WPARAM buttonBits(unsigned state) {
+    return ((state & Button1Mask) ? MK_LBUTTON : 0) | ((state & Button2Mask) ? MK_MBUTTON : 0) |
+           ((state & Button3Mask) ? MK_RBUTTON : 0);
+}
+
+// Client coordinates travel as two 16-bit halves, read back as signed numbers.
+LPARAM packPoint(int x, int y) {
+    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+// Windows sends pointer messages to the window under the pointer, and the program never captures
+// the mouse: a drag that leaves the client area sends nothing until it comes back, though X goes
+// on reporting it to the window where it began.
+bool overClientArea(const platform::WindowObject *window, int x, int y) {
+    return x >= 0 && y >= 0 && x < window->clientWidth && y < window->clientHeight;
+}
+
+// Whether a key's message is a system-key message, as Windows decides it from the modifiers held
+// (the key's own included): Alt's press unless Ctrl is held, and its release unless another
+// system key came in between; Ctrl's release while Alt is held; any other key while Alt is held
+// without Ctrl; F10 always.
+bool systemKey(UINT code, bool up, const Modifiers &held) {
+    if (code == VK_MENU) {
+        const bool system = up ? altAlone : !held.control;
+        altAlone = !up && system;
+        return system;
+    }
+    const bool system =
+        code == VK_CONTROL && up ? held.alt : code == VK_F10 || (held.alt && !held.control);
+    altAlone = altAlone && !system;
+    return system;
+}
+
+// A key goes to the window with the focus, wherever it was pressed: a key pressed in another
+// window and released over ours gives WM_KEYUP, as on Windows.
+void postKey(const platform::WindowObject *window, const XKeyEvent &key) {
+    const bool up = key.type == KeyRelease;
+    // The pressed key counts as held during its own press.
+    const KeySym pressed =
+        XkbKeycodeToKeysym(connection.display, static_cast<KeyCode>(key.keycode), 0, 0);
+    const Modifiers held = modifiersOf(key.state | (up ? 0 : maskOf(pressed)));
+    // Shift turns the keypad's digits back into navigation keys, as on Windows.
+    const UINT code = platform::virtualKey(connection.display, key.keycode, key.state,
+                                           held.numLock && !held.shift);
+    const bool wasDown = keysDown[key.keycode & 0xFF];
+    keysDown[key.keycode & 0xFF] = !up;
+    if (code == 0) {
+        return;
+    }
+    const bool system = systemKey(code, up, held);
+    const UINT message =
+        up ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
+    // Repeat count 1; bit 29 while Alt is down; bit 30 when the key was down before; bit 31 on
+    // release.
+    DWORD flags = 1;
+    if (code == VK_MENU ? !up : held.alt) {
+        flags |= 1u << 29;
+    }
+    if (up || wasDown) {
+        flags |= 1u << 30;
+    }
+    if (up) {
+        flags |= 1u << 31;
+    }
+    post(window, message, code, static_cast<LPARAM>(flags), static_cast<DWORD>(key.time),
+         POINT{key.x_root, key.y_root});
+}
+
+// Buttons 1 to 3 are left, middle and right; 4 and 5 the wheel's notches, one press each, a
+// delta of 120 away from the user and towards, with the position on the screen.
+void postButton(const platform::WindowObject *window, const XButtonEvent &button) {
+    const bool down = button.type == ButtonPress;
+    const POINT pointer = {button.x_root, button.y_root};
+    const DWORD time = static_cast<DWORD>(button.time);
+    if (!overClientArea(window, button.x, button.y)) {
+        return;
+    }
+    if (button.button == Button4 || button.button == Button5) {
+        const short delta = button.button == Button4 ? WHEEL_DELTA : -WHEEL_DELTA;
+        if (down) {
+            post(window, WM_MOUSEWHEEL,
+                 MAKEWPARAM(buttonBits(button.state) | modifierBits(button.state),
+                            static_cast<WORD>(delta)),
+                 packPoint(pointer.x, pointer.y), time, pointer);
+        }
+        return;
+    }
+    const UINT messages[3][2] = {{WM_LBUTTONUP, WM_LBUTTONDOWN},
+                                 {WM_MBUTTONUP, WM_MBUTTONDOWN},
+                                 {WM_RBUTTONUP, WM_RBUTTONDOWN}};
+    const unsigned masks[3] = {Button1Mask, Button2Mask, Button3Mask};
+    if (button.button < Button1 || button.button > Button3) {
+        return;
+    }
+    // X's state is that before the event: the button's own bit goes in on a press, out on a
+    // release.
+    const unsigned index = button.button - Button1;
+    const unsigned state = down ? button.state | masks[index] : button.state & ~masks[index];
+    post(window, messages[index][down ? 1 : 0], buttonBits(state) | modifierBits(state),
+         packPoint(button.x, button.y), time, pointer);
+}
+
+void postMove(const platform::WindowObject *window, int x, int y, unsigned state, Time time,
+              POINT pointer) {
+    if (overClientArea(window, x, y)) {
+        post(window, WM_MOUSEMOVE, buttonBits(state) | modifierBits(state), packPoint(x, y),
+             static_cast<DWORD>(time), pointer);
+    }
+}
+
+void translate(XEvent &event) {
+    if (event.type == MappingNotify) {
+        XRefreshKeyboardMapping(&event.xmapping);
+        return;
+    }
+    platform::WindowObject *window = platform::findWindowOf(event.xany.window);
+    if (window == nullptr) {
+        return;
+    }
+    switch (event.type) {
+    case KeyPress:
+    case KeyRelease:
+        postKey(window, event.xkey);
+        break;
+    case ButtonPress:
+    case ButtonRelease:
+        postButton(window, event.xbutton);
+        break;
+    case MotionNotify:
+        postMove(window, event.xmotion.x, event.xmotion.y, event.xmotion.state, event.xmotion.time,
+                 POINT{event.xmotion.x_root, event.xmotion.y_root});
+        break;
+    case EnterNotify:
+        postMove(window, event.xcrossing.x, event.xcrossing.y, event.xcrossing.state,
+                 event.xcrossing.time, POINT{event.xcrossing.x_root, event.xcrossing.y_root});
+        break;
+    case ClientMessage:
+        if (event.xclient.message_type == connection.wmProtocols &&
+            static_cast<Atom>(event.xclient.data.l[0]) == connection.wmDeleteWindow) {
+            post(window, WM_CLOSE, 0, 0, GetTickCount(), POINT{0, 0});
+        }
+        break;
+    case PropertyNotify:
+        if (event.xproperty.atom == connection.frameExtents) {
+            platform::readFrame(window);
+        }
+        break;
+    case ConfigureNotify:
+        if (event.xconfigure.window == window->drawable) {
+            window->clientWidth = event.xconfigure.width;
+            window->clientHeight = event.xconfigure.height;
+        }
+        break;
+    case DestroyNotify:
+        // The host destroyed its window under the program: a request about it fails, and the X
+        // error handler ends the run at once.
+        if (window->hosted && event.xdestroywindow.window == connection.hostWindow) {
+            Window root = None;
+            int x = 0, y = 0;
+            unsigned width = 0, height = 0, border = 0, depth = 0;
+            XGetGeometry(connection.display, connection.hostWindow, &root, &x, &y, &width, &height,
+                         &border, &depth);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// A signal asks every window to close, once there is a window to ask and room to ask them all.
+void deliverCloseSignal() {
+    if (!platform::closeRequested) {
+        return;
+    }
+    int count = 0;
+    for (const platform::WindowObject &window : platform::windows) {
+        count += window.inUse ? 1 : 0;
+    }
+    if (count == 0 || queued + count > queueCapacity) {
+        return;
+    }
+    platform::closeRequested = 0;
+    for (const platform::WindowObject &window : platform::windows) {
+        if (window.inUse) {
+            post(&window, WM_CLOSE, 0, 0, GetTickCount(), POINT{0, 0});
+        }
+    }
+}
+
+void pumpEvents() {
+    Display *display = connection.display;
+    if (display == nullptr) {
+        return;
+    }
+    XEvent event;
+    while (queued < queueCapacity && XPending(display) > 0) {
+        XNextEvent(display, &event);
+        translate(event);
+    }
+}
+
+// Messages of windows that are gone are dropped, as DestroyWindow drops them on Windows.
+void dropDeadMessages() {
+    int kept = 0;
+    for (int i = 0; i < queued; ++i) {
+        if (platform::findWindow(queue[i].hwnd) != nullptr) {
+            queue[kept++] = queue[i];
+        }
+    }
+    queued = kept;
+}
+
+int findQueued(HWND window, UINT first, UINT last) {
+    for (int i = 0; i < queued; ++i) {
+        const MSG &message = queue[i];
+        if ((window == nullptr || message.hwnd == window) &&
+            ((first == 0 && last == 0) || (message.message >= first && message.message <= last))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+namespace platform {
+
+volatile std::sig_atomic_t closeRequested = 0;
+
+} // namespace platform
+
+// Posted and input messages come first, in order; WM_QUIT only when none is left.
+BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+    if (lpMsg == nullptr) {
+        return FALSE;
+    }
+    dropDeadMessages();
+    deliverCloseSignal();
+    int index = findQueued(hWnd, wMsgFilterMin, wMsgFilterMax);
+    if (index < 0) {
+        pumpEvents();
+        index = findQueued(hWnd, wMsgFilterMin, wMsgFilterMax);
+    }
+    if (index >= 0) {
+        *lpMsg = queue[index];
+        if (wRemoveMsg & PM_REMOVE) {
+            std::memmove(&queue[index], &queue[index + 1], sizeof queue[0] * (queued - index - 1));
+            --queued;
+        }
+        return TRUE;
+    }
+    if (quitPosted) {
+        *lpMsg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0, GetTickCount(), {0, 0}};
+        if (wRemoveMsg & PM_REMOVE) {
+            quitPosted = false;
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// No character messages are made; key messages count as translated, as on Windows.
+BOOL TranslateMessage(const MSG *lpMsg) {
+    if (lpMsg == nullptr) {
+        return FALSE;
+    }
+    const UINT message = lpMsg->message;
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
+           message == WM_SYSKEYUP;
+}
+
+LRESULT DispatchMessageA(const MSG *lpMsg) {
+    const platform::WindowObject *window =
+        lpMsg != nullptr ? platform::findWindow(lpMsg->hwnd) : nullptr;
+    if (window == nullptr) {
+        return 0;
+    }
+    return window->procedure(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+void PostQuitMessage(int nExitCode) {
+    quitPosted = true;
+    quitCode = nExitCode;
+}

@@ -1,0 +1,232 @@
+// Device contexts, the one pixel format, OpenGL contexts on GLX, and buffer swaps paced by the
+// display as on Windows: SwapBuffers returns after the display's next refresh.
+#include <GL/glx.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/x11/connection.h"
+#include "platform/x11/display_modes.h"
+#include "platform/x11/handle_table.h"
+#include "platform/x11/windows.h"
+
+namespace {
+
+using platform::connection;
+
+struct RenderingContext {
+    bool inUse;
+    GLXContext context;
+};
+
+constexpr int contextCapacity = 4;
+RenderingContext contexts[contextCapacity];
+
+// The only pixel format, fixed when the window is made (see CreateWindowExA).
+constexpr int offeredFormat = 1;
+
+// The pace of the swaps. The driver is asked to wait for the refresh (swap interval 1); where it
+// offers no way to ask, or its first swaps come far quicker than the refresh (Mesa's software
+// renderer has no refresh to wait for), the platform waits out what is left of the refresh
+// period, counted from the previous swap. Mesa's vblank_mode=0 turns the pacing off.
+struct Pacing {
+    bool asked;     // the swap interval was asked for
+    bool decided;   // whether to wait is known
+    bool waits;     // the platform waits
+    int swaps;      // counted before the decision, then up to the next look at the period
+    int quickSwaps; // of the counted ones, those that took less than half the period
+    long period;    // microseconds
+    timespec last;  // when the previous swap returned
+};
+Pacing pacing;
+
+// How many swaps tell whether the driver waits, and how often the period is read again (the
+// display mode may have changed).
+constexpr int swapsToDecide = 8;
+constexpr int swapsBetweenPeriods = 64;
+
+RenderingContext *findContext(HGLRC handle) {
+    return static_cast<RenderingContext *>(
+        platform::handleObject(handle, platform::HandleKind::renderingContext));
+}
+
+bool offered(const char *extensions, const char *name) {
+    const std::size_t length = std::strlen(name);
+    for (const char *at = std::strstr(extensions, name); at != nullptr;
+         at = std::strstr(at + length, name)) {
+        if ((at == extensions || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Swap interval 1 for the drawable, through the first of the three extensions the driver offers.
+// False when it offers none.
+bool askSwapInterval(Window drawable) {
+    const char *extensions = glXQueryExtensionsString(connection.display, connection.screen);
+    const auto address = [](const char *name) {
+        return glXGetProcAddressARB(reinterpret_cast<const GLubyte *>(name));
+    };
+    if (extensions == nullptr) {
+        return false;
+    }
+    if (offered(extensions, "GLX_EXT_swap_control")) {
+        reinterpret_cast<void (*)(Display *, GLXDrawable, int)>(address("glXSwapIntervalEXT"))(
+            connection.display, drawable, 1);
+        return true;
+    }
+    if (offered(extensions, "GLX_MESA_swap_control")) {
+        reinterpret_cast<int (*)(unsigned)>(address("glXSwapIntervalMESA"))(1);
+        return true;
+    }
+    if (offered(extensions, "GLX_SGI_swap_control")) {
+        reinterpret_cast<int (*)(int)>(address("glXSwapIntervalSGI"))(1);
+        return true;
+    }
+    return false;
+}
+
+long microsecondsBetween(const timespec &from, const timespec &to) {
+    return (to.tv_sec - from.tv_sec) * 1000000L + (to.tv_nsec - from.tv_nsec) / 1000;
+}
+
+timespec later(timespec moment, long microseconds) {
+    moment.tv_nsec += microseconds * 1000;
+    moment.tv_sec += moment.tv_nsec / 1000000000L;
+    moment.tv_nsec %= 1000000000L;
+    return moment;
+}
+
+// Called as a swap returns.
+void pace() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const timespec last = pacing.last;
+    pacing.last = now;
+    if (last.tv_sec == 0 && last.tv_nsec == 0) {
+        pacing.period = platform::refreshPeriod();
+        return;
+    }
+    const long elapsed = microsecondsBetween(last, now);
+    if (!pacing.decided) {
+        pacing.quickSwaps += elapsed < pacing.period / 2 ? 1 : 0;
+        pacing.decided = ++pacing.swaps == swapsToDecide;
+        pacing.waits = pacing.decided && pacing.quickSwaps > swapsToDecide / 2;
+        pacing.swaps = pacing.decided ? 0 : pacing.swaps;
+        return;
+    }
+    if (++pacing.swaps == swapsBetweenPeriods) {
+        pacing.swaps = 0;
+        pacing.period = platform::refreshPeriod();
+    }
+    if (pacing.waits && elapsed < pacing.period) {
+        const timespec due = later(last, pacing.period);
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+        pacing.last = due;
+    }
+}
+
+} // namespace
+
+HDC GetDC(HWND hWnd) {
+    const platform::WindowObject *window = platform::findWindow(hWnd);
+    return window != nullptr ? window->dc.handle : nullptr;
+}
+
+// The window's own context stays with it: releasing it only checks that the context is live. As
+// on Windows, the window named goes unchecked.
+int ReleaseDC(HWND, HDC hDC) {
+    return platform::findDc(hDC) != nullptr ? 1 : 0;
+}
+
+int ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *ppfd) {
+    return platform::findDc(hdc) != nullptr && ppfd != nullptr ? offeredFormat : 0;
+}
+
+// As on Windows, a window's pixel format is set once.
+BOOL SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *) {
+    platform::DeviceContext *dc = platform::findDc(hdc);
+    if (dc == nullptr || format != offeredFormat || dc->pixelFormat != 0) {
+        return FALSE;
+    }
+    dc->pixelFormat = format;
+    return TRUE;
+}
+
+// A context of the old kind, which is the compatibility profile, on the window's visual. The
+// context that was current before stays current.
+HGLRC wglCreateContext(HDC hdc) {
+    platform::DeviceContext *dc = platform::findDc(hdc);
+    if (dc == nullptr || dc->pixelFormat == 0) {
+        return nullptr;
+    }
+    RenderingContext *slot = nullptr;
+    for (RenderingContext &context : contexts) {
+        if (!context.inUse) {
+            slot = &context;
+            break;
+        }
+    }
+    HGLRC handle =
+        slot != nullptr
+            ? static_cast<HGLRC>(platform::openHandle(platform::HandleKind::renderingContext, slot))
+            : nullptr;
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    GLXContext context = glXCreateContext(connection.display, &dc->window->visual, nullptr, True);
+    if (context == nullptr) {
+        platform::closeHandle(handle, platform::HandleKind::renderingContext);
+        return nullptr;
+    }
+    slot->inUse = true;
+    slot->context = context;
+    return handle;
+}
+
+BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
+    if (connection.display == nullptr) {
+        return FALSE;
+    }
+    if (hglrc == nullptr) {
+        return glXMakeCurrent(connection.display, None, nullptr);
+    }
+    const platform::DeviceContext *dc = platform::findDc(hdc);
+    const RenderingContext *context = findContext(hglrc);
+    if (dc == nullptr || context == nullptr ||
+        !glXMakeCurrent(connection.display, dc->window->drawable, context->context)) {
+        return FALSE;
+    }
+    if (!pacing.asked) {
+        pacing.asked = true;
+        const char *mode = std::getenv("vblank_mode");
+        const bool unpaced = mode != nullptr && std::strcmp(mode, "0") == 0;
+        const bool controlled = askSwapInterval(dc->window->drawable);
+        pacing.decided = unpaced || !controlled;
+        pacing.waits = !unpaced && !controlled;
+    }
+    return TRUE;
+}
+
+BOOL wglDeleteContext(HGLRC hglrc) {
+    RenderingContext *context = findContext(hglrc);
+    if (context == nullptr) {
+        return FALSE;
+    }
+    glXDestroyContext(connection.display, context->context);
+    platform::closeHandle(hglrc, platform::HandleKind::renderingContext);
+    *context = RenderingContext();
+    return TRUE;
+}
+
+BOOL SwapBuffers(HDC hdc) {
+    const platform::DeviceContext *dc = platform::findDc(hdc);
+    if (dc == nullptr) {
+        return FALSE;
+    }
+    glXSwapBuffers(connection.display, dc->window->drawable);
+    pace();
+    return TRUE;
+}

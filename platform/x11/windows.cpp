@@ -1,0 +1,514 @@
+// Window classes and top-level windows on Xlib: creation with WM_CREATE, destruction with
+// WM_DESTROY, the default window procedure, the style word, what the window manager is asked,
+// the cursor's display count and the stock icons and cursors. Where a screen-saver host's window
+// stands for the screen, the program's window is drawn into it instead of being made.
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <strings.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/x11/connection.h"
+#include "platform/x11/handle_table.h"
+#include "platform/x11/windows.h"
+
+struct HICON__ {
+    WORD id;
+};
+
+namespace {
+
+using platform::connection;
+
+struct WindowClass {
+    bool inUse;
+    char name[256];
+    WNDPROC procedure;
+    UINT style;
+};
+
+constexpr int classCapacity = 8;
+WindowClass classes[classCapacity];
+
+// The first atom Windows gives to a registered class.
+constexpr ATOM firstClassAtom = 0xC000;
+
+// Predefined icons (IDI_*) and cursors (IDC_*), by resource number.
+HICON__ stockIcons[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32517}, {32518}};
+HICON__ stockCursors[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32640}, {32641}, {32642},
+                          {32643}, {32644}, {32645}, {32646}, {32648}, {32649}, {32650}, {32651}};
+
+// Win32 shows the cursor while this count is 0 or more; over a host's window the pointer is the
+// host's.
+int cursorCount = 0;
+Cursor blankCursor = None;
+
+// The one pixel format: RGBA with 8 bits a colour, a double buffer and a depth buffer of at least
+// 16 bits.
+int pixelFormat[] = {
+    GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8,   GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE,
+    8,        GLX_DEPTH_SIZE,   16,           None};
+
+// Input as the program's windows select it. Only one client may select button presses on a
+// window: where a host holds them, the program goes without.
+constexpr long inputEvents = KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask;
+constexpr long buttonEvents = ButtonPressMask | ButtonReleaseMask;
+
+// A resource name below 0x10000 is a number (MAKEINTRESOURCE), not a string.
+bool isResourceNumber(LPCSTR name) {
+    return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
+}
+
+template <std::size_t n>
+HICON__ *findStock(HICON__ (&table)[n], HINSTANCE instance, LPCSTR name) {
+    if (instance != nullptr || !isResourceNumber(name)) {
+        return nullptr;
+    }
+    const auto id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
+    for (HICON__ &entry : table) {
+        if (entry.id == id) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// By name (compared without case, as Windows does) or by the atom RegisterClassA returned.
+WindowClass *findClass(LPCSTR name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    if (isResourceNumber(name)) {
+        const std::uintptr_t atom = reinterpret_cast<std::uintptr_t>(name);
+        const std::uintptr_t index = atom - firstClassAtom;
+        return atom >= firstClassAtom && index < classCapacity && classes[index].inUse
+                   ? &classes[index]
+                   : nullptr;
+    }
+    for (WindowClass &entry : classes) {
+        if (entry.inUse && strcasecmp(entry.name, name) == 0) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+bool captioned(LONG style) {
+    return (style & WS_CAPTION) == WS_CAPTION;
+}
+
+int atLeastOne(int size) {
+    return size < 1 ? 1 : size;
+}
+
+// Ends the handles of a window and of its device context, those it has, and frees its place.
+void forgetWindow(platform::WindowObject *window) {
+    platform::closeHandle(window->dc.handle, platform::HandleKind::deviceContext);
+    platform::closeHandle(window->handle, platform::HandleKind::window);
+    *window = platform::WindowObject();
+}
+
+void applyCursor(const platform::WindowObject &window) {
+    if (window.hosted) {
+        return;
+    }
+    if (cursorCount >= 0) {
+        XUndefineCursor(connection.display, window.drawable);
+        return;
+    }
+    if (blankCursor == None) {
+        static const char nothing[1] = {0};
+        const Pixmap empty =
+            XCreateBitmapFromData(connection.display, connection.root, nothing, 1, 1);
+        XColor black = {};
+        blankCursor = XCreatePixmapCursor(connection.display, empty, empty, &black, &black, 0, 0);
+        XFreePixmap(connection.display, empty);
+    }
+    XDefineCursor(connection.display, window.drawable, blankCursor);
+}
+
+// A request to the window manager about a window: a client message to the root window.
+void askWindowManager(Window window, Atom message, long first, long second) {
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = message;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = first;
+    event.xclient.data.l[1] = second;
+    event.xclient.data.l[3] = 1; // from an application
+    XSendEvent(connection.display, connection.root, False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+// Decorations on or off, as the Motif hints say them: flags 2 (decorations), then the decorations.
+void askDecorations(Window window, bool on) {
+    const long hints[5] = {2, 0, on ? 1 : 0, 0, 0};
+    XChangeProperty(connection.display, window, connection.motifHints, connection.motifHints, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(hints), 5);
+}
+
+// The visual of a host's window, if it fits the pixel format.
+bool fittingVisual(Visual *visual, XVisualInfo *fitting) {
+    XVisualInfo wanted;
+    wanted.visualid = XVisualIDFromVisual(visual);
+    int count = 0;
+    XVisualInfo *info = XGetVisualInfo(connection.display, VisualIDMask, &wanted, &count);
+    if (info == nullptr) {
+        return false;
+    }
+    auto value = [&](int attribute) {
+        int result = 0;
+        return glXGetConfig(connection.display, info, attribute, &result) == 0 ? result : 0;
+    };
+    const bool fits = value(GLX_USE_GL) && value(GLX_RGBA) && value(GLX_DOUBLEBUFFER) &&
+                      value(GLX_RED_SIZE) >= 8 && value(GLX_GREEN_SIZE) >= 8 &&
+                      value(GLX_BLUE_SIZE) >= 8 && value(GLX_DEPTH_SIZE) >= 16;
+    *fitting = *info;
+    XFree(info);
+    return fits;
+}
+
+// An X window of the pixel format's visual: top-level for the program's own windows, or filling
+// a host's window whose visual does not fit. None when the screen has no such visual.
+Window makeWindow(Window parent, int x, int y, int width, int height, long events,
+                  platform::WindowObject *window) {
+    XVisualInfo *chosen = glXChooseVisual(connection.display, connection.screen, pixelFormat);
+    if (chosen == nullptr) {
+        return None;
+    }
+    window->visual = *chosen;
+    XFree(chosen);
+    XSetWindowAttributes attributes;
+    window->colormap =
+        XCreateColormap(connection.display, parent, window->visual.visual, AllocNone);
+    attributes.colormap = window->colormap;
+    attributes.border_pixel = 0;
+    attributes.background_pixel = 0;
+    attributes.event_mask = events;
+    return XCreateWindow(connection.display, parent, x, y, static_cast<unsigned>(atLeastOne(width)),
+                         static_cast<unsigned>(atLeastOne(height)), 0, window->visual.depth,
+                         InputOutput, window->visual.visual,
+                         CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
+}
+
+// Draws into the host's window, or into a window of ours filling it where its visual does not
+// fit. The host's window reports its end; it gets the input, buttons too where it can.
+bool adoptHostWindow(platform::WindowObject *window) {
+    Window drawable = connection.hostWindow;
+    if (!fittingVisual(connection.hostVisual, &window->visual)) {
+        drawable = makeWindow(connection.hostWindow, 0, 0, connection.hostWidth,
+                              connection.hostHeight, 0, window);
+        if (drawable == None) {
+            std::fprintf(stderr,
+                         "nimbrost: the window 0x%lx of XSCREENSAVER_WINDOW cannot be drawn "
+                         "into: no visual of its screen offers OpenGL with RGBA, a double buffer "
+                         "and a 16-bit depth buffer\n",
+                         connection.hostWindow);
+            return false;
+        }
+        connection.drawnInHost = drawable;
+        XMapWindow(connection.display, drawable);
+    }
+    const long watched = drawable == connection.hostWindow ? StructureNotifyMask : 0;
+    platform::catchErrors();
+    XSelectInput(connection.display, drawable, watched | inputEvents | buttonEvents);
+    if (platform::caughtError() != Success) {
+        XSelectInput(connection.display, drawable, watched | inputEvents);
+    }
+    if (drawable != connection.hostWindow) {
+        XSelectInput(connection.display, connection.hostWindow, StructureNotifyMask);
+    }
+    window->drawable = drawable;
+    window->clientWidth = connection.hostWidth;
+    window->clientHeight = connection.hostHeight;
+    window->hosted = true;
+    return true;
+}
+
+// A top-level window with the name, the closing protocol and the place the program asked for.
+bool makeTopLevel(platform::WindowObject *window, const char *name) {
+    const long events = inputEvents | buttonEvents | StructureNotifyMask | PropertyChangeMask;
+    window->drawable = makeWindow(connection.root, window->x, window->y, window->width,
+                                  window->height, events, window);
+    if (window->drawable == None) {
+        return false;
+    }
+    window->clientWidth = window->width;
+    window->clientHeight = window->height;
+    // Placed where asked, the outer rectangle's corner at (x, y); given the focus when shown.
+    XSizeHints size = {};
+    size.flags = USPosition | PPosition | PWinGravity;
+    size.win_gravity = NorthWestGravity;
+    XWMHints hints = {};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XClassHint classHint = {const_cast<char *>("nimbrost"), const_cast<char *>("Nimbrost")};
+    Xutf8SetWMProperties(connection.display, window->drawable, name, name, nullptr, 0, &size,
+                         &hints, &classHint);
+    XSetWMProtocols(connection.display, window->drawable, &connection.wmDeleteWindow, 1);
+    return true;
+}
+
+// Shows the window: the window manager is asked for the decorations it will put around it first,
+// so that the first placing takes them into account.
+void showWindow(platform::WindowObject *window) {
+    askWindowManager(window->drawable, connection.requestFrameExtents, 0, 0);
+    platform::placeWindow(window);
+    XMapWindow(connection.display, window->drawable);
+    window->shown = true;
+    XFlush(connection.display);
+}
+
+} // namespace
+
+namespace platform {
+
+WindowObject windows[windowCapacity];
+
+WindowObject *findWindow(HWND handle) {
+    return static_cast<WindowObject *>(handleObject(handle, HandleKind::window));
+}
+
+DeviceContext *findDc(HDC handle) {
+    return static_cast<DeviceContext *>(handleObject(handle, HandleKind::deviceContext));
+}
+
+WindowObject *findWindowOf(Window drawable) {
+    for (WindowObject &window : windows) {
+        if (window.inUse &&
+            (window.drawable == drawable || (window.hosted && connection.hostWindow == drawable))) {
+            return &window;
+        }
+    }
+    return nullptr;
+}
+
+void placeWindow(WindowObject *window) {
+    if (window->hosted) {
+        return;
+    }
+    Display *display = connection.display;
+    const int decorated = captioned(window->style) ? 1 : 0;
+    if (decorated != window->decorated) {
+        window->decorated = decorated;
+        askDecorations(window->drawable, decorated != 0);
+    }
+    // Only a shown window is made full screen: add (1) or remove (0) the state.
+    if (window->fullScreen != window->fullScreenAsked) {
+        window->fullScreenAsked = window->fullScreen;
+        window->placed[2] = 0; // placed again on leaving full screen
+        askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
+                         static_cast<long>(connection.wmStateFullScreen));
+    }
+    if (window->fullScreen) {
+        return;
+    }
+    const int place[4] = {window->x, window->y,
+                          atLeastOne(window->width - window->left - window->right),
+                          atLeastOne(window->height - window->top - window->bottom)};
+    if (std::memcmp(place, window->placed, sizeof place) != 0) {
+        std::memcpy(window->placed, place, sizeof place);
+        XMoveResizeWindow(display, window->drawable, place[0], place[1],
+                          static_cast<unsigned>(place[2]), static_cast<unsigned>(place[3]));
+    }
+}
+
+void readFrame(WindowObject *window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(connection.display, window->drawable, connection.frameExtents, 0, 4,
+                           False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count == 4) {
+        const long *extents = reinterpret_cast<const long *>(data);
+        window->left = static_cast<int>(extents[0]);
+        window->right = static_cast<int>(extents[1]);
+        window->top = static_cast<int>(extents[2]);
+        window->bottom = static_cast<int>(extents[3]);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    placeWindow(window);
+}
+
+} // namespace platform
+
+ATOM RegisterClassA(const WNDCLASSA *lpWndClass) {
+    if (lpWndClass == nullptr || lpWndClass->lpfnWndProc == nullptr ||
+        lpWndClass->lpszClassName == nullptr || isResourceNumber(lpWndClass->lpszClassName) ||
+        std::strlen(lpWndClass->lpszClassName) >= sizeof classes[0].name ||
+        findClass(lpWndClass->lpszClassName) != nullptr) {
+        return 0;
+    }
+    for (int i = 0; i < classCapacity; ++i) {
+        WindowClass &entry = classes[i];
+        if (!entry.inUse) {
+            entry.inUse = true;
+            std::strcpy(entry.name, lpWndClass->lpszClassName);
+            entry.procedure = lpWndClass->lpfnWndProc;
+            entry.style = lpWndClass->style;
+            return static_cast<ATOM>(firstClassAtom + i);
+        }
+    }
+    return 0;
+}
+
+// Only top-level windows are made. The window is made hidden, gets WM_CREATE, and is shown
+// afterwards when its style holds WS_VISIBLE, in the order Windows follows. Where a host's window
+// was refused, no window is made.
+HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
+                     int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                     HINSTANCE hInstance, void *lpParam) {
+    const WindowClass *windowClass = findClass(lpClassName);
+    if (windowClass == nullptr || hWndParent != nullptr || (dwStyle & WS_CHILD) != 0 ||
+        connection.display == nullptr || connection.host == platform::HostWindow::refused) {
+        return nullptr;
+    }
+    platform::WindowObject *window = nullptr;
+    for (platform::WindowObject &slot : platform::windows) {
+        if (!slot.inUse) {
+            window = &slot;
+            break;
+        }
+    }
+    if (window == nullptr) {
+        return nullptr;
+    }
+    *window = platform::WindowObject();
+    window->handle = static_cast<HWND>(platform::openHandle(platform::HandleKind::window, window));
+    window->dc.handle =
+        static_cast<HDC>(platform::openHandle(platform::HandleKind::deviceContext, &window->dc));
+    window->style = static_cast<LONG>(dwStyle);
+    window->x = X;
+    window->y = Y;
+    window->width = nWidth;
+    window->height = nHeight;
+    window->decorated = -1;
+    const bool made = window->handle != nullptr && window->dc.handle != nullptr &&
+                      (connection.host == platform::HostWindow::ready
+                           ? adoptHostWindow(window)
+                           : makeTopLevel(window, lpWindowName != nullptr ? lpWindowName : ""));
+    if (!made) {
+        forgetWindow(window);
+        return nullptr;
+    }
+    window->inUse = true;
+    window->procedure = windowClass->procedure;
+    window->dc.window = window;
+    applyCursor(*window);
+
+    CREATESTRUCTA create = {lpParam, hInstance,     hMenu,        hWndParent,  nHeight,  nWidth, Y,
+                            X,       window->style, lpWindowName, lpClassName, dwExStyle};
+    if (window->procedure(window->handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(window->handle);
+        return nullptr;
+    }
+    if ((dwStyle & WS_VISIBLE) && !window->hosted) {
+        showWindow(window);
+    }
+    return window->handle;
+}
+
+// A host's window stays; a window of ours inside it goes.
+BOOL DestroyWindow(HWND hWnd) {
+    platform::WindowObject *window = platform::findWindow(hWnd);
+    if (window == nullptr || window->destroying) {
+        return FALSE;
+    }
+    window->destroying = true;
+    window->procedure(hWnd, WM_DESTROY, 0, 0);
+    if (window->drawable != connection.hostWindow) {
+        XDestroyWindow(connection.display, window->drawable);
+        XFreeColormap(connection.display, window->colormap);
+    }
+    if (window->hosted) {
+        connection.drawnInHost = None;
+        XSelectInput(connection.display, connection.hostWindow, 0);
+    }
+    XFlush(connection.display);
+    forgetWindow(window);
+    return TRUE;
+}
+
+LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
+    if (Msg == WM_CLOSE) {
+        DestroyWindow(hWnd);
+    }
+    return 0;
+}
+
+LONG GetWindowLongA(HWND hWnd, int nIndex) {
+    const platform::WindowObject *window = platform::findWindow(hWnd);
+    return window != nullptr && nIndex == GWL_STYLE ? window->style : 0;
+}
+
+// As on Windows, the caption bits take effect when SetWindowPos says the frame changed.
+LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
+    platform::WindowObject *window = platform::findWindow(hWnd);
+    if (window == nullptr || nIndex != GWL_STYLE) {
+        return 0;
+    }
+    const LONG previous = window->style;
+    window->style = dwNewLong;
+    return previous;
+}
+
+// Moves and sizes the outer rectangle unless told not to. There is one window, so the z order is
+// not kept.
+BOOL SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
+    platform::WindowObject *window = platform::findWindow(hWnd);
+    if (window == nullptr) {
+        return FALSE;
+    }
+    if ((uFlags & SWP_NOMOVE) == 0) {
+        window->x = X;
+        window->y = Y;
+    }
+    if ((uFlags & SWP_NOSIZE) == 0) {
+        window->width = cx;
+        window->height = cy;
+    }
+    if (window->shown) {
+        platform::placeWindow(window);
+        XFlush(connection.display);
+    }
+    return TRUE;
+}
+
+int ShowCursor(BOOL bShow) {
+    cursorCount += bShow ? 1 : -1;
+    for (const platform::WindowObject &window : platform::windows) {
+        if (window.inUse) {
+            applyCursor(window);
+        }
+    }
+    return cursorCount;
+}
+
+BOOL GetCursorPos(LPPOINT lpPoint) {
+    if (lpPoint == nullptr || connection.display == nullptr) {
+        return FALSE;
+    }
+    Window root = None, child = None;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
+    unsigned state = 0;
+    XQueryPointer(connection.display, connection.root, &root, &child, &x, &y, &windowX, &windowY,
+                  &state);
+    lpPoint->x = x;
+    lpPoint->y = y;
+    return TRUE;
+}
+
+HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+    return findStock(stockIcons, hInstance, lpIconName);
+}
+
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+    return findStock(stockCursors, hInstance, lpCursorName);
+}
