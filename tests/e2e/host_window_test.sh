@@ -232,10 +232,12 @@ case_mate() {
         exec mate-screensaver --no-daemon' sh "$mate/savers" >"$mate/log" 2>&1 &
     daemon=$!
     mate_command() { "${session[@]}" mate-screensaver-command "$@" >/dev/null 2>&1; }
+    saver_pid=
     if expect "mate-screensaver answers" within 10 mate_command --query; then
         hosted mate-screensaver mate_command --activate
         mate_command --deactivate
-        expect "deactivating ends the program within a second" wait_exit "$quick" "$saver_pid"
+        [ -n "$saver_pid" ] &&
+            expect "deactivating ends the program within a second" wait_exit "$quick" "$saver_pid"
     fi
     kill "$daemon" "$bus" ${dconf:+"$dconf"}
     expect "mate-screensaver, the bus and dconf end" within 5 eval \
