@@ -45,6 +45,10 @@ bool ensureVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // The program never captures the mouse.
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+    // A screen saver never keeps the screen awake: without this SDL's video start asks the
+    // desktop to inhibit its screen saver over D-Bus, suspends the X server's and resets the
+    // server's idle timer (DPMS counts from it) every 30 s. No environment variable overrides it.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1", SDL_HINT_OVERRIDE);
     // Without a display SDL would fall back to drawing off screen, where nobody sees the window:
     // only a real display will do, unless the user names a driver.
     bool started = false;
