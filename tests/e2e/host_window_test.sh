@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER: the Linux program as a screen saver, drawn
-# into the window a host names in XSCREENSAVER_WINDOW. HOST (nimbrost-test-host) stands in for one,
-# then the xscreensaver daemon and xsecurelock (through its saver XSECURELOCK_SAVER) run it.
+# host_window_test.sh PROGRAM HOST XSECURELOCK_SAVER THEME_ENTRY: the Linux program as a screen
+# saver, drawn into the window a host names in XSCREENSAVER_WINDOW. HOST (nimbrost-test-host)
+# stands in for one, then the xscreensaver daemon, xsecurelock (through its saver
+# XSECURELOCK_SAVER) and MATE's screen saver (through the theme entry THEME_ENTRY) run it.
 set -uo pipefail
-[ $# = 3 ] && [ -n "${DISPLAY:-}" ] ||
-    { echo "usage: ${0##*/} PROGRAM HOST XSECURELOCK_SAVER  (on an X display)" >&2; exit 2; }
-program=$1 host_tool=$2 xsecurelock_saver=$3
+[ $# = 4 ] && [ -n "${DISPLAY:-}" ] || {
+    echo "usage: ${0##*/} PROGRAM HOST XSECURELOCK_SAVER THEME_ENTRY  (on an X display)" >&2
+    exit 2
+}
+program=$1 host_tool=$2 xsecurelock_saver=$3 theme_entry=$4
 source "$(dirname "$0")/harness.sh" env SDL_AUDIODRIVER=dummy "$program"
 # The seconds an end "within a second" is given: three for the sanitized build, which runs some
 # three times slower.
@@ -134,20 +137,27 @@ install -D -t "$prefix/libexec/nimbrost" "$(dirname "$program")/libnimbrost_prog
 install -D "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
 top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
 
+# The installed program running as a screen saver, in $saver_pid (other tests may run their own).
+installed_saver() {
+    local found
+    for found in $(pgrep -f "nimbrost /s$"); do
+        [ "$(readlink "/proc/$found/exe")" = "$prefix/bin/nimbrost" ] && saver_pid=$found && return
+    done
+    return 1
+}
 # Once START... has started the host CLASS: it runs the installed program (then in $saver_pid),
-# that draws on the whole screen, and every new top-level window is the host's.
+# that draws on the whole screen, and every new top-level window shown is the host's.
 hosted() { # hosted CLASS START...
     local before others window
     before=$(top_level)
     "${@:2}"
-    expect "$1 starts the program" within 10 eval 'saver_pid=$(pgrep -f "nimbrost /s$") &&
-        [ "$(readlink "/proc/$saver_pid/exe")" = "$prefix/bin/nimbrost" ]' || return
+    expect "$1 starts the program" within 10 installed_saver || return
     expect "its window shows squares that move" within 20 moving 0 0 1280 1024
     for window in $(top_level); do
-        grep -qx -- "$window" <<<"$before" || xprop -id "$window" WM_CLASS | grep -q "\"$1\"" ||
-            others+=" $window"
+        grep -qx -- "$window" <<<"$before" || ! xwininfo -id "$window" | grep -q IsViewable ||
+            xprop -id "$window" WM_CLASS | grep -q "\"$1\"" || others+=" $window"
     done
-    expect "every new top-level window is $1's (${others:-})" [ -z "${others:-}" ]
+    expect "every new top-level window shown is $1's (${others:-})" [ -z "${others:-}" ]
 }
 
 # The daemon starts savers only as a user other than root; it finds the program by its name, as
@@ -188,7 +198,54 @@ case_xsecurelock() {
         not grep -qi nimbrost "$work/xsecurelock.log"
 }
 
-for run in case_savers case_refused case_server_ends case_xscreensaver case_xsecurelock; do
+# MATE's screen saver runs the command of the theme entry chosen in its settings, and only from its
+# own folders or xscreensaver's folder of savers. It runs on a session bus of its own, with dconf
+# so that the settings written before it starts are the ones it reads; the theme entry is found
+# through XDG_DATA_DIRS, and a private mount namespace puts the installed program in
+# /usr/libexec/xscreensaver where the entry names it, as the package does.
+case_mate() {
+    say "MATE's screen saver runs the program through its theme entry"
+    local mate=$work/mate ns=(unshare --mount --propagation private) session=() bus dconf daemon
+    local themes="['screensavers-nimbrost']"
+    [ "$(id -u)" = 0 ] || ns=(unshare --user --map-root-user --mount --propagation private)
+    { [ -d /usr/libexec/xscreensaver ] && "${ns[@]}" true; } 2>/dev/null ||
+        { say "  (no private mount namespace can be made here: left out)" && return; }
+    mkdir -p "$mate/data/applications/screensavers" "$mate/home" "$mate/run" "$mate/savers"
+    chmod 700 "$mate/run"
+    cp "$theme_entry" "$mate/data/applications/screensavers/nimbrost.desktop"
+    ln -s "$prefix/bin/nimbrost" "$mate/savers/nimbrost"
+    session=(env HOME="$mate/home" XDG_CONFIG_HOME="$mate/home/.config"
+        XDG_CACHE_HOME="$mate/home/.cache" XDG_DATA_DIRS="$mate/data:/usr/share"
+        XDG_RUNTIME_DIR="$mate/run" XDG_CURRENT_DESKTOP=MATE NO_AT_BRIDGE=1 SDL_AUDIODRIVER=dummy)
+    "${session[@]}" dbus-daemon --session --nofork --print-address=3 3>"$mate/bus" 2>/dev/null &
+    bus=$!
+    expect "a session bus starts" within 5 test -s "$mate/bus" || return
+    session+=(DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$mate/bus")")
+    "${session[@]}" gsettings set org.mate.screensaver mode "'single'"
+    "${session[@]}" gsettings set org.mate.screensaver themes "$themes"
+    expect "gsettings chooses Nimbrost alone, through dconf" eval \
+        '[ "$("${session[@]}" gsettings get org.mate.screensaver themes)" = "$themes" ]'
+    dconf=$("${session[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path \
+        /org/freedesktop/DBus --method org.freedesktop.DBus.GetConnectionUnixProcessID \
+        ca.desrt.dconf 2>/dev/null | sed -n 's/^(uint32 \([0-9]*\),)$/\1/p')
+    "${session[@]}" "${ns[@]}" sh -c 'mount --bind "$1" /usr/libexec/xscreensaver &&
+        exec mate-screensaver --no-daemon' sh "$mate/savers" >"$mate/log" 2>&1 &
+    daemon=$!
+    mate_command() { "${session[@]}" mate-screensaver-command "$@" >/dev/null 2>&1; }
+    saver_pid=
+    if expect "mate-screensaver answers" within 10 mate_command --query; then
+        hosted mate-screensaver mate_command --activate
+        mate_command --deactivate
+        [ -n "$saver_pid" ] &&
+            expect "deactivating ends the program within a second" wait_exit "$quick" "$saver_pid"
+    fi
+    kill "$daemon" "$bus" ${dconf:+"$dconf"}
+    expect "mate-screensaver, the bus and dconf end" within 5 eval \
+        'ended $daemon && ended $bus && { [ -z "$dconf" ] || ended "$dconf"; }' || cat "$mate/log"
+    wait "$daemon" "$bus" 2>/dev/null
+}
+
+for run in case_savers case_refused case_server_ends case_xscreensaver case_xsecurelock case_mate; do
     "$run"
     stop
 done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR: makes the Debian package of BUILD_DIR's program, checks it with
-# lintian and its manual page with man, installs it with apt, runs /usr/bin/nimbrost -win on the
-# current X display and removes it. Installing needs root (as on CI) and no nimbrost installed.
+# lintian, its manual page with man and its desktop entries with desktop-file-validate, installs
+# it with apt, runs /usr/bin/nimbrost -win on the current X display and removes it. Installing
+# needs root (as on CI) and no nimbrost installed.
 set -uo pipefail
 [ $# = 1 ] && [ -n "${DISPLAY:-}" ] ||
     { echo "usage: ${0##*/} BUILD_DIR  (on an X display with a window manager)" >&2; exit 2; }
@@ -25,16 +26,35 @@ expect "it depends on the soundfont and the font, and on the libraries it links"
 if command -v lintian >/dev/null; then
     lintian "$package" 2>&1 | grep -v 'running with root privileges' >"$work/lintian"
     sed 's/^/  lintian: /' "$work/lintian"
-    expect "lintian finds no error" not grep -q '^E:' "$work/lintian"
+    expect "lintian finds no error or warning" not grep -q '^[EW]:' "$work/lintian"
 fi
 dpkg-deb -x "$package" "$work/root"
 page=$work/root/usr/share/man/man6/nimbrost.6.gz
 expect "man reads its page without a warning" eval 'man --warnings -l "$page" 2>"$work/man.err" |
     grep -q "EXIT STATUS" && [ ! -s "$work/man.err" ]'
 expect "the page names the host's variable" eval 'man -l "$page" | grep -q XSCREENSAVER_WINDOW'
-expect "the saver in xscreensaver's folder is the program" \
-    [ "$(readlink -f "$work/root/usr/libexec/xscreensaver/nimbrost")" = \
-        "$(readlink -f "$work/root/usr/bin/nimbrost")" ]
+# The copyright file in Debian's machine-readable format, with LICENSE's holder and terms.
+copyright=$work/root/usr/share/doc/nimbrost/copyright
+license=$(dirname "$0")/../../LICENSE
+expect "the copyright file is machine-readable, under the Expat licence, with LICENSE's terms" eval \
+    'grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+        "$copyright" && [ "$(grep -c "^License: Expat$" "$copyright")" = 2 ] &&
+     grep -qx "Copyright: $(sed -n "s/^Copyright //p" "$license")" "$copyright" &&
+     diff <(sed -n "/^Permission/,\$p" "$license") \
+          <(sed -n "/^ Permission/,\$p" "$copyright" | sed "s/^ //; s/^\.$//")'
+theme=$work/root/usr/share/applications/screensavers/nimbrost.desktop
+for entry in "$work/root/usr/share/applications/nimbrost.desktop" "$theme"; do
+    desktop-file-validate "$entry" >"$work/validate" 2>&1
+    valid=$? said=$(grep -v hint: "$work/validate" | sed "s|^$work/root[^ ]* ||")
+    expect "desktop-file-validate passes ${entry#"$work/root"}${said:+ ($said)}" \
+        eval '[ "$valid" = 0 ] && [ -z "$said" ]'
+done
+# MATE's and Xfce's screen savers run a theme's command only from their own folders or
+# xscreensaver's: the entry names the package's saver there, the program, started with /s.
+saver=$(sed -n 's/^TryExec=//p' "$theme")
+expect "the theme entry starts the program in xscreensaver's folder ($saver) with /s" eval \
+    '[[ $saver == /usr/libexec/xscreensaver/* ]] && grep -qx "Exec=$saver /s" "$theme" &&
+     [ "$(readlink -f "$work/root$saver")" = "$(readlink -f "$work/root/usr/bin/nimbrost")" ]'
 
 [ "$(id -u)" = 0 ] || { say "  (installing it needs root: left out)"; report; }
 dpkg-query -W -f='${Status}' nimbrost 2>/dev/null | grep -q 'install ok installed' &&
@@ -57,5 +77,6 @@ expect "leaving none of its files" eval '! dpkg -s nimbrost >/dev/null 2>&1 &&
     [ ! -e /usr/bin/nimbrost ] && [ ! -e /usr/libexec/nimbrost ] &&
     [ ! -L /usr/libexec/xscreensaver/nimbrost ] &&
     [ ! -e /usr/libexec/xsecurelock/saver_nimbrost ] &&
+    [ ! -e /usr/share/applications/screensavers/nimbrost.desktop ] &&
     [ ! -e /usr/share/man/man6/nimbrost.6.gz ] && [ ! -e /usr/share/doc/nimbrost ]'
 report
