@@ -55,16 +55,15 @@ expect "--every 2 writes frames 2 and 4 ($written)" \
     [ "$written" = "out/f-000002.png out/f-000004.png" ]
 expect "a sounding effect opens no audio device" [ ! -e audio.raw ]
 
-# The effects that seed from the calendar draw the same picture for the same --calendar seconds,
-# and another one for other seconds.
-for effect in 2 8; do
-    for run in a:1000 b:1000 c:4294967295; do
-        "$render" --effect $effect --frames 3 --size 64x48 --calendar "${run#*:}" \
-            --out "out/$effect${run%:*}.png" >/dev/null
-    done
-    expect "effect $effect: the same --calendar seconds, the same picture" \
-        cmp "out/${effect}a.png" "out/${effect}b.png"
-    expect "effect $effect: other seconds, another picture" \
-        eval "[ -s out/${effect}c.png ] && ! cmp -s out/${effect}a.png out/${effect}c.png"
+# An effect that seeds from the calendar draws the same picture for the same --calendar seconds,
+# and another one for other seconds (which effects seed from it, the unit tests show).
+effect=2
+for run in a:1000 b:1000 c:4294967295; do
+    "$render" --effect $effect --frames 3 --size 64x48 --calendar "${run#*:}" \
+        --out "out/$effect${run%:*}.png" >/dev/null
 done
+expect "effect $effect: the same --calendar seconds, the same picture" \
+    cmp "out/${effect}a.png" "out/${effect}b.png"
+expect "effect $effect: other seconds, another picture" \
+    eval "[ -s out/${effect}c.png ] && ! cmp -s out/${effect}a.png out/${effect}c.png"
 report

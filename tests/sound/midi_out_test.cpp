@@ -12,17 +12,7 @@
 
 #include "platform/x11/synthesizer.h"
 #include "platform/win32.h"
-
-// The heap allocations of the calling thread, counted by standing in for malloc where the
-// sanitizers do not bring their own allocator.
-thread_local long allocations = 0;
-#if !defined(__SANITIZE_ADDRESS__)
-extern "C" void *__libc_malloc(std::size_t size);
-extern "C" void *malloc(std::size_t size) noexcept {
-    ++allocations;
-    return __libc_malloc(size);
-}
-#endif
+#include "tools/bench/allocation_count.h"
 
 namespace {
 
@@ -127,20 +117,21 @@ TEST_F(MidiOut, DecodesShortMessagesWithoutAllocating) {
     send(0x00FFBC95); // key 0xBC is 60, velocity 0xFF is 127
     send(0x00404080); // note off
     EXPECT_EQ((std::set<Note>{Note(0, 60, 100), Note(0, 67, 112), Note(5, 60, 127)}), notesOn());
-#if !defined(__SANITIZE_ADDRESS__)
-    const long before = allocations;
+    // The calling thread's heap allocations (not counted under AddressSanitizer).
+    startCountingAllocations(false);
     DWORD message = 0;
     for (int frame = 0; frame < 5000; ++frame) {
         midiOutShortMsg(out, message);
         message = message * 1664525u + 1013904223u; // every kind of message, running status too
     }
-    const long sending = allocations - before;
+    const AllocationCount sending = stopCountingAllocations();
+    startCountingAllocations(false);
     static void *volatile kept;
     kept = std::malloc(16); // the counter counts
     std::free(kept);
-    EXPECT_EQ(0, sending);
-    EXPECT_EQ(before + 1, allocations);
-#endif
+    const AllocationCount one = stopCountingAllocations();
+    EXPECT_EQ(0, sending.own + sending.other);
+    EXPECT_EQ(allocationsCounted ? 1 : 0, one.own + one.other);
 }
 
 TEST_F(MidiOut, ANoteSoundsUntilTheCloseAndReopeningKeepsTheSynthesizerButNotItsState) {

@@ -1,8 +1,5 @@
 #include "tests/support/gl_test.h"
 
-#include <sstream>
-#include <utility>
-
 #include "platform/headless/gl_context.h"
 #include "tests/support/recording_platform.h"
 
@@ -75,45 +72,6 @@ std::vector<double> randomDraws(int count) {
     }
     scene.randomState = state;
     return draws;
-}
-
-namespace {
-
-template <typename Record, typename Value, std::size_t n>
-std::string differing(const Record &actual, const Record &expected,
-                      const std::pair<const char *, Value Record::*> (&fields)[n]) {
-    std::ostringstream out;
-    out.precision(17);
-    for (const auto &[name, field] : fields) {
-        if (actual.*field != expected.*field) {
-            out << name << " " << actual.*field << " (expected " << expected.*field << ") ";
-        }
-    }
-    return out.str();
-}
-
-#define FIELD(Record, name)                                                                        \
-    { #name, &nimbrost::Record::name }
-
-} // namespace
-
-std::string differences(const nimbrost::Settings &actual, const nimbrost::Settings &expected) {
-    static_assert(sizeof(nimbrost::Settings) == 9 * sizeof(std::int32_t), "a field is missing");
-    static const std::pair<const char *, std::int32_t nimbrost::Settings::*> fields[] = {
-        FIELD(Settings, clearColorBuffer), FIELD(Settings, lighting),
-        FIELD(Settings, transparency),     FIELD(Settings, windowed),
-        FIELD(Settings, squareBorders),    FIELD(Settings, squarePersonality),
-        FIELD(Settings, rotateCamera),     FIELD(Settings, sound),
-        FIELD(Settings, showInfo)};
-    return differing(actual, expected, fields);
-}
-
-std::string differences(const nimbrost::Camera &actual, const nimbrost::Camera &expected) {
-    static_assert(sizeof(nimbrost::Camera) == 6 * sizeof(double), "a field is missing");
-    static const std::pair<const char *, double nimbrost::Camera::*> fields[] = {
-        FIELD(Camera, posX), FIELD(Camera, posY), FIELD(Camera, posZ),
-        FIELD(Camera, rotX), FIELD(Camera, rotY), FIELD(Camera, rotZ)};
-    return differing(actual, expected, fields);
 }
 
 namespace glcalls {

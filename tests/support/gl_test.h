@@ -10,7 +10,9 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "scene/scene.h"
@@ -32,9 +34,15 @@ extern std::vector<Text> texts;
 
 } // namespace glcalls
 
-// The fields in which two records differ, as "name actual (expected value)"; empty when none.
-std::string differences(const nimbrost::Settings &actual, const nimbrost::Settings &expected);
-std::string differences(const nimbrost::Camera &actual, const nimbrost::Camera &expected);
+// A record's fields in their order, for comparing two records field by field.
+template <typename Record, typename Field = std::conditional_t<
+                               std::is_same_v<Record, nimbrost::Camera>, double, std::int32_t>>
+std::vector<Field> fields(const Record &record) {
+    static_assert(sizeof(Record) % sizeof(Field) == 0, "a record of one type of field");
+    std::vector<Field> all(sizeof(Record) / sizeof(Field));
+    std::memcpy(all.data(), &record, sizeof record);
+    return all;
+}
 
 // The generator's next `count` values scaled to 0..1, drawn from a copy of its state.
 std::vector<double> randomDraws(int count);

@@ -1,11 +1,12 @@
-// Counts heap allocations while counting is on, split by who asked: code of this executable (the
-// scene, the effects, the shell) or a shared library (the GL driver, SDL, FluidSynth, libstdc++).
-// Defining malloc and its relatives here makes every library of the process use them; they count,
-// then hand over to the C library's allocator.
+// Counts heap allocations, split by who asked: code of this executable (the scene, the effects, the
+// shell) or a shared library (the GL driver, SDL, FluidSynth, libstdc++). Defining malloc and its
+// relatives here makes every library of the process use them; they count, then hand over to the
+// C library's allocator. Under AddressSanitizer its own allocator takes their place.
 #include "tools/bench/allocation_count.h"
 
 #include <link.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -22,21 +23,18 @@ void __libc_free(void *pointer);
 
 namespace {
 
-bool counting = false;
-AllocationCount counted;
+std::atomic<bool> countingEveryThread{false};
+thread_local bool countingThisThread = false;
+std::atomic<long> own{0}, other{0};
 std::uintptr_t ownFirst = 0;
 std::uintptr_t ownLast = 0;
 
-void count(const void *caller) {
-    if (!counting) {
+[[maybe_unused]] void count(const void *caller) {
+    if (!countingThisThread && !countingEveryThread.load(std::memory_order_relaxed)) {
         return;
     }
     const auto address = reinterpret_cast<std::uintptr_t>(caller);
-    if (address >= ownFirst && address < ownLast) {
-        ++counted.own;
-    } else {
-        ++counted.other;
-    }
+    (address >= ownFirst && address < ownLast ? own : other).fetch_add(1);
 }
 
 // The executable's code: the executable segments of the first loaded object, the program itself.
@@ -53,19 +51,32 @@ int findOwnCode(dl_phdr_info *info, std::size_t, void *) {
 
 } // namespace
 
-void startCountingAllocations() {
+#if defined(__SANITIZE_ADDRESS__)
+const bool allocationsCounted = false;
+#else
+const bool allocationsCounted = true;
+#endif
+
+void startCountingAllocations(bool everyThread) {
     if (ownLast == 0) {
         dl_iterate_phdr(findOwnCode, nullptr);
     }
-    counted = AllocationCount();
-    counting = true;
+    own = 0;
+    other = 0;
+    countingThisThread = true;
+    countingEveryThread = everyThread;
 }
 
 AllocationCount stopCountingAllocations() {
-    counting = false;
+    countingThisThread = false;
+    countingEveryThread = false;
+    AllocationCount counted;
+    counted.own = own;
+    counted.other = other;
     return counted;
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
 extern "C" {
 
 void *malloc(std::size_t size) {
@@ -136,3 +147,4 @@ void operator delete(void *pointer, std::size_t) noexcept {
 void operator delete[](void *pointer, std::size_t) noexcept {
     __libc_free(pointer);
 }
+#endif

@@ -1,6 +1,6 @@
 // nimbrost-bench: what a frame, a key press and a start cost, measured side by side.
 //
-//   nimbrost-bench [--quick] [--runs N] [--only fps|instructions|keys|builds|allocations]
+//   nimbrost-bench [--quick] [--runs N] [--only fps|instructions|keys|builds|allocations|midi]
 //
 // It prints one table per measure:
 //   fps           frame-rate ratios against reference frames, headless, in alternating blocks;
@@ -11,6 +11,8 @@
 //   builds        the Linux build and the Windows build (Wine) side by side: process start to
 //                 the first drawn frame, and frames per second in the window
 //   allocations   heap allocations per frame, the program's own and the libraries'
+//   midi          what the MIDI output costs: opening, re-opening, one message, the audio
+//                 thread, the soundfont's memory (SDL's dummy audio driver unless one is chosen)
 // The builds measure needs an X display with a window manager (tests/support/with-display).
 #include <signal.h>
 #include <sys/wait.h>
@@ -32,6 +34,7 @@
 #include "tools/bench/allocation_count.h"
 #include "tools/bench/frame_rates.h"
 #include "tools/bench/instruction_share.h"
+#include "tools/bench/midi_figures.h"
 
 using nimbrost::scene;
 
@@ -379,6 +382,10 @@ void measureBuilds(const char *self) {
 void measureAllocations(const Options &options) {
     const int frames = options.quick ? 200 : 1000;
     std::printf("Heap allocations per frame, 800x600, %d frames after 50 of warm-up\n", frames);
+    if (!allocationsCounted) {
+        std::printf("  skipped: not counted under AddressSanitizer\n\n");
+        return;
+    }
     std::printf("%-30s %10s %10s\n", "", "program", "libraries");
     struct Case {
         char key;
@@ -388,7 +395,7 @@ void measureAllocations(const Options &options) {
     for (const Case &c : cases) {
         startBenchScene(800, 600, false, static_cast<unsigned char>(c.key));
         drawFrames(50);
-        startCountingAllocations();
+        startCountingAllocations(true);
         for (int i = 0; i < frames; ++i) {
             nimbrost::drawFrame();
             if (c.overlay) {
@@ -423,18 +430,23 @@ int main(int argc, char **argv) {
     if (argc == 3 && std::strcmp(argv[1], "--keys-run") == 0) {
         return keysRun(std::atoi(argv[2]));
     }
+    if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "--midi-run") == 0) {
+        return midiRun(argc == 3);
+    }
     Options options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) {
             options.quick = true;
-        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc &&
+                   std::strstr(" fps instructions keys builds allocations midi ",
+                               (" " + std::string(argv[i + 1]) + " ").c_str()) != nullptr) {
             options.only = argv[++i];
         } else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc &&
                    std::atoi(argv[i + 1]) >= 1) {
             options.runs = std::atoi(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: nimbrost-bench [--quick] [--runs N] "
-                                 "[--only fps|instructions|keys|builds|allocations]\n");
+                                 "[--only fps|instructions|keys|builds|allocations|midi]\n");
             return 2;
         }
     }
@@ -458,6 +470,14 @@ int main(int argc, char **argv) {
         }
         measureAllocations(options);
         headless::destroyContext();
+    }
+    if (wanted(options, "midi")) {
+        // In a process of its own, so that its memory figures start from a process without
+        // a synthesizer.
+        std::printf("The MIDI output\n");
+        std::system(
+            (std::string(self) + " --midi-run" + (options.quick ? " --quick" : "")).c_str());
+        std::printf("\n");
     }
     if (wanted(options, "fps")) {
         measureRatioRuns(options, self);

@@ -1,10 +1,13 @@
 // nimbrost-frame-watch: starts a program and watches its window from outside, through the X
 // server, so it measures the Linux build and the Windows build under Wine alike.
 //
-//   nimbrost-frame-watch [--seconds S] [--name TITLE | --host WxH] -- COMMAND [ARG...]
+//   nimbrost-frame-watch [--seconds S] [--name TITLE] -- COMMAND [ARG...]
 //
-// With --host it stands in for a screen-saver host: it makes a black window of W x H at the
-// top-left corner, passes its id to COMMAND in XSCREENSAVER_WINDOW and watches that window.
+// It watches the window titled TITLE (Nimbrost), or the window XSCREENSAVER_WINDOW names when
+// that is set: a screen-saver host's, which COMMAND draws into. nimbrost-test-host makes one:
+//
+//   tests/nimbrost-test-host --geometry 1280x1024+0+0 >id & sleep 1
+//   XSCREENSAVER_WINDOW=$(cat id) nimbrost-frame-watch -- nimbrost /s; kill $!
 //
 // It prints how long after the start the window first showed a drawn frame (a pixel that is not
 // black), and how many frames per second the window then received over S seconds (default 5):
@@ -91,38 +94,19 @@ bool showsSomething(Display *display, Window window) {
     return lit;
 }
 
-// A black window at the top-left corner that no window manager handles, as hosts make them.
-Window makeHostWindow(Display *display, unsigned width, unsigned height) {
-    XSetWindowAttributes attributes;
-    attributes.override_redirect = True;
-    attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-    const Window window =
-        XCreateWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapRaised(display, window);
-    XSync(display, False);
-    return window;
-}
-
-const char usage[] =
-    "usage: nimbrost-frame-watch [--seconds S] [--name TITLE | --host WxH] -- COMMAND...";
+const char usage[] = "usage: nimbrost-frame-watch [--seconds S] [--name TITLE] -- COMMAND...";
 
 } // namespace
 
 int main(int argc, char **argv) {
     double seconds = 5.0;
     const char *title = "Nimbrost";
-    unsigned hostWidth = 0, hostHeight = 0;
     int first = 1;
     for (; first < argc && std::strcmp(argv[first], "--") != 0; ++first) {
         if (std::strcmp(argv[first], "--seconds") == 0 && first + 1 < argc) {
             seconds = std::atof(argv[++first]);
         } else if (std::strcmp(argv[first], "--name") == 0 && first + 1 < argc) {
             title = argv[++first];
-        } else if (std::strcmp(argv[first], "--host") == 0 && first + 1 < argc &&
-                   std::sscanf(argv[first + 1], "%ux%u", &hostWidth, &hostHeight) == 2 &&
-                   hostWidth > 0 && hostHeight > 0) {
-            ++first;
         } else {
             return refuse(usage);
         }
@@ -140,18 +124,11 @@ int main(int argc, char **argv) {
     }
     XSetErrorHandler(ignoreXError);
 
-    Window window = 0;
-    if (hostWidth > 0) {
-        window = makeHostWindow(display, hostWidth, hostHeight);
-    }
+    const char *host = std::getenv("XSCREENSAVER_WINDOW");
+    Window window = host != nullptr ? std::strtoul(host, nullptr, 0) : 0;
     const double started = now();
     const pid_t child = fork();
     if (child == 0) {
-        if (window != 0) {
-            char id[32];
-            std::snprintf(id, sizeof id, "0x%lx", window);
-            setenv("XSCREENSAVER_WINDOW", id, 1);
-        }
         execvp(argv[first + 1], argv + first + 1);
         std::perror(argv[first + 1]);
         _exit(127);

@@ -1,6 +1,8 @@
-// Prints what the MIDI output costs: the first open (audio device) and note (soundfont), a close
-// and re-open, one short message, the synthesizer's audio thread, and the memory the soundfont
-// takes. Uses SDL's dummy audio driver unless SDL_AUDIODRIVER names another.
+// What the MIDI output costs: the first open (audio device) and note (soundfont), a close and
+// re-open, one short message, the synthesizer's audio thread, and the memory the soundfont takes.
+// Uses SDL's dummy audio driver unless SDL_AUDIODRIVER names another.
+#include "tools/bench/midi_figures.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -111,7 +113,7 @@ void printStream(const char *name, int perSecond, const StreamFigures &figures) 
 
 } // namespace
 
-int main() {
+int midiRun(bool quick) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     std::printf("audio driver: %s\n", std::getenv("SDL_AUDIODRIVER"));
 
@@ -134,7 +136,7 @@ int main() {
     std::printf("resident memory: %ld KiB before, %ld KiB after the first note (+%ld KiB)\n",
                 residentBefore, residentAfter, residentAfter - residentBefore);
 
-    const int reopenCount = 1000;
+    const int reopenCount = quick ? 100 : 1000;
     std::vector<double> reopen;
     for (int i = 0; i < reopenCount; ++i) {
         midiOutShortMsg(out, 0x00643C90u); // a note to silence
@@ -152,9 +154,10 @@ int main() {
         reopen.back() * 1e6);
 
     fluid_set_log_function(FLUID_WARN, countWarning, nullptr);
-    std::printf("midiOutShortMsg, one message at a time, 2 s each (the output closed and re-opened "
-                "in between):\n");
-    const double seconds = 2.0;
+    const double seconds = quick ? 0.2 : 2.0;
+    std::printf("midiOutShortMsg, one message at a time, %.1f s each (the output closed and "
+                "re-opened in between):\n",
+                seconds);
     for (int perSecond : {500, 2000, 5000}) {
         printStream("0 (dropped: no status)", perSecond,
                     sendPaced(out, perSecond, seconds, [](int) { return DWORD{0}; }));
