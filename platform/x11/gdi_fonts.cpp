@@ -21,7 +21,7 @@
 
 namespace {
 
-enum class GdiKind { none, brush, pen, font, palette };
+enum class GdiKind { none, brush, font };
 
 // What CreateFontA asks for.
 struct LogicalFont {
@@ -38,29 +38,15 @@ struct GdiObject {
     LogicalFont font;
 };
 
-// Stock objects by GetStockObject index: brushes 0-5, pens 6-8, fonts 10-14, 16, 17, the palette
-// 15, the DC brush 18 and pen 19.
-GdiObject stockObjects[] = {
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::pen, true, {}},
-    {GdiKind::pen, true, {}},
-    {GdiKind::pen, true, {}},
-    {GdiKind::none, false, {}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
-    {GdiKind::font, true, {16, 0, FW_BOLD, false, "sans-serif"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
-    {GdiKind::palette, true, {}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::pen, true, {}},
+// The stock objects the program uses, by GetStockObject index: the black brush, and the system
+// font that a device context starts with.
+struct StockObject {
+    int index;
+    GdiObject object;
+};
+StockObject stockObjects[] = {
+    {BLACK_BRUSH, {GdiKind::brush, true, {}}},
+    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}}},
 };
 constexpr int stockCount = sizeof stockObjects / sizeof stockObjects[0];
 
@@ -77,7 +63,7 @@ GdiObject *findObject(HGDIOBJ handle) {
 }
 
 bool isStock(const GdiObject *object) {
-    return object >= stockObjects && object < stockObjects + stockCount;
+    return object == &stockObjects[0].object || object == &stockObjects[1].object;
 }
 
 bool selectedSomewhere(HGDIOBJ object) {
@@ -234,13 +220,16 @@ HGDIOBJ GetStockObject(int i) {
     if (!stockHandlesOpened) {
         stockHandlesOpened = true;
         for (int stock = 0; stock < stockCount; ++stock) {
-            if (stockObjects[stock].inUse) {
-                stockHandles[stock] =
-                    platform::openHandle(platform::HandleKind::gdiObject, &stockObjects[stock]);
-            }
+            stockHandles[stock] =
+                platform::openHandle(platform::HandleKind::gdiObject, &stockObjects[stock].object);
         }
     }
-    return i >= 0 && i < stockCount ? stockHandles[i] : nullptr;
+    for (int stock = 0; stock < stockCount; ++stock) {
+        if (stockObjects[stock].index == i) {
+            return stockHandles[stock];
+        }
+    }
+    return nullptr;
 }
 
 HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic, DWORD, DWORD,

@@ -35,10 +35,9 @@ WindowClass classes[classCapacity];
 // The first atom Windows gives to a registered class.
 constexpr ATOM firstClassAtom = 0xC000;
 
-// Predefined icons (IDI_*) and cursors (IDC_*), by resource number.
-HICON__ stockIcons[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32517}, {32518}};
-HICON__ stockCursors[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32640}, {32641}, {32642},
-                          {32643}, {32644}, {32645}, {32646}, {32648}, {32649}, {32650}, {32651}};
+// The predefined icon and cursor the program loads: IDI_APPLICATION and IDC_ARROW.
+HICON__ applicationIcon = {32512};
+HICON__ arrowCursor = {32512};
 
 // Win32 shows the cursor while this count is 0 or more; over a host's window the pointer is the
 // host's.
@@ -61,34 +60,16 @@ bool isResourceNumber(LPCSTR name) {
     return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
 }
 
-template <std::size_t n>
-HICON__ *findStock(HICON__ (&table)[n], HINSTANCE instance, LPCSTR name) {
-    if (instance != nullptr || !isResourceNumber(name)) {
-        return nullptr;
-    }
-    const auto id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
-    for (HICON__ &entry : table) {
-        if (entry.id == id) {
-            return &entry;
-        }
-    }
-    return nullptr;
+HICON__ *findStock(HICON__ &stock, HINSTANCE instance, LPCSTR name) {
+    const bool found = instance == nullptr && isResourceNumber(name) &&
+                       reinterpret_cast<std::uintptr_t>(name) == stock.id;
+    return found ? &stock : nullptr;
 }
 
-// By name (compared without case, as Windows does) or by the atom RegisterClassA returned.
+// By name, compared without case as Windows does; the program never names a class by its atom.
 WindowClass *findClass(LPCSTR name) {
-    if (name == nullptr) {
-        return nullptr;
-    }
-    if (isResourceNumber(name)) {
-        const std::uintptr_t atom = reinterpret_cast<std::uintptr_t>(name);
-        const std::uintptr_t index = atom - firstClassAtom;
-        return atom >= firstClassAtom && index < classCapacity && classes[index].inUse
-                   ? &classes[index]
-                   : nullptr;
-    }
     for (WindowClass &entry : classes) {
-        if (entry.inUse && strcasecmp(entry.name, name) == 0) {
+        if (!isResourceNumber(name) && entry.inUse && strcasecmp(entry.name, name) == 0) {
             return &entry;
         }
     }
@@ -506,9 +487,9 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
 }
 
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    return findStock(stockIcons, hInstance, lpIconName);
+    return findStock(applicationIcon, hInstance, lpIconName);
 }
 
 HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-    return findStock(stockCursors, hInstance, lpCursorName);
+    return findStock(arrowCursor, hInstance, lpCursorName);
 }
