@@ -202,7 +202,6 @@ typedef struct tagPOINT {
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
 #define WS_SYSMENU 0x00080000L
-#define WS_CHILD 0x40000000L
 #define CS_OWNDC 0x0020
 #define GWL_STYLE (-16)
 

@@ -28,7 +28,6 @@ struct LogicalFont {
     int height; // > 0: cell height, < 0: character height, 0: the default
     int width;  // average character width, 0: the face's own proportions
     int weight; // 100 to 900, 0: normal
-    bool italic;
     char face[32];
 };
 
@@ -46,7 +45,7 @@ struct StockObject {
 };
 StockObject stockObjects[] = {
     {BLACK_BRUSH, {GdiKind::brush, true, {}}},
-    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}}},
+    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, "sans-serif"}}},
 };
 constexpr int stockCount = sizeof stockObjects / sizeof stockObjects[0];
 
@@ -101,7 +100,8 @@ void *prepareFontconfig(void *) {
     return nullptr;
 }
 
-// The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
+// The face fontconfig picks for the family and weight, as GDI's font mapper would; the program
+// asks for no italics.
 FT_Face openFace(const LogicalFont &font) {
     if (freeType == nullptr && FT_Init_FreeType(&freeType) != 0) {
         freeType = nullptr;
@@ -115,7 +115,6 @@ FT_Face openFace(const LogicalFont &font) {
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(font.face));
     FcPatternAddInteger(pattern, FC_WEIGHT,
                         FcWeightFromOpenType(font.weight == FW_DONTCARE ? FW_NORMAL : font.weight));
-    FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -232,8 +231,8 @@ HGDIOBJ GetStockObject(int i) {
     return nullptr;
 }
 
-HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic, DWORD, DWORD,
-                  DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR pszFaceName) {
+HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD, DWORD, DWORD, DWORD, DWORD,
+                  DWORD, DWORD, DWORD, LPCSTR pszFaceName) {
     for (GdiObject &object : fonts) {
         if (object.inUse) {
             continue;
@@ -248,7 +247,6 @@ HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
         object.font.height = cHeight;
         object.font.width = cWidth < 0 ? -cWidth : cWidth;
         object.font.weight = cWeight;
-        object.font.italic = bItalic != 0;
         if (pszFaceName != nullptr) {
             std::strncpy(object.font.face, pszFaceName, sizeof object.font.face - 1);
         }

@@ -347,8 +347,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                      int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, void *lpParam) {
     const WindowClass *windowClass = findClass(lpClassName);
-    if (windowClass == nullptr || hWndParent != nullptr || (dwStyle & WS_CHILD) != 0 ||
-        connection.display == nullptr || connection.host == platform::HostWindow::refused) {
+    if (windowClass == nullptr || hWndParent != nullptr || connection.display == nullptr ||
+        connection.host == platform::HostWindow::refused) {
         return nullptr;
     }
     platform::WindowObject *window = nullptr;
