@@ -228,8 +228,14 @@ bool makeTopLevel(platform::WindowObject *window, const char *name) {
     hints.input = True;
     hints.initial_state = NormalState;
     XClassHint classHint = {const_cast<char *>("nimbrost"), const_cast<char *>("Nimbrost")};
-    Xutf8SetWMProperties(connection.display, window->drawable, name, name, nullptr, 0, &size,
-                         &hints, &classHint);
+    // The name as STRING, made directly: Xlib's conversion through the locale would load its
+    // locale tables first.
+    char *names[] = {const_cast<char *>(name)};
+    XTextProperty text = {};
+    XStringListToTextProperty(names, 1, &text);
+    XSetWMProperties(connection.display, window->drawable, &text, &text, nullptr, 0, &size, &hints,
+                     &classHint);
+    XFree(text.value);
     XSetWMProtocols(connection.display, window->drawable, &connection.wmDeleteWindow, 1);
     return true;
 }
