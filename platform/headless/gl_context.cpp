@@ -137,13 +137,6 @@ void destroyContext() {
     current = Context();
 }
 
-int targetWidth() {
-    return current.width;
-}
-int targetHeight() {
-    return current.height;
-}
-
 int maxTargetSize() {
     GLint renderbuffer = 0;
     GLint viewport[2] = {0, 0};

@@ -42,19 +42,15 @@ struct GdiObject {
 struct StockObject {
     int index;
     GdiObject object;
+    HGDIOBJ handle; // opened together by the first GetStockObject and never closed
 };
 StockObject stockObjects[] = {
-    {BLACK_BRUSH, {GdiKind::brush, true, {}}},
-    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, "sans-serif"}}},
+    {BLACK_BRUSH, {GdiKind::brush, true, {}}, nullptr},
+    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, "sans-serif"}}, nullptr},
 };
-constexpr int stockCount = sizeof stockObjects / sizeof stockObjects[0];
 
 constexpr int fontCapacity = 16;
 GdiObject fonts[fontCapacity];
-
-// The stock objects' handles, opened together by the first GetStockObject and never closed.
-HGDIOBJ stockHandles[stockCount];
-bool stockHandlesOpened = false;
 
 GdiObject *findObject(HGDIOBJ handle) {
     return static_cast<GdiObject *>(
@@ -216,16 +212,16 @@ void platform::finishFonts() {
 }
 
 HGDIOBJ GetStockObject(int i) {
-    if (!stockHandlesOpened) {
-        stockHandlesOpened = true;
-        for (int stock = 0; stock < stockCount; ++stock) {
-            stockHandles[stock] =
-                platform::openHandle(platform::HandleKind::gdiObject, &stockObjects[stock].object);
+    static bool opened = false;
+    if (!opened) {
+        opened = true;
+        for (StockObject &stock : stockObjects) {
+            stock.handle = platform::openHandle(platform::HandleKind::gdiObject, &stock.object);
         }
     }
-    for (int stock = 0; stock < stockCount; ++stock) {
-        if (stockObjects[stock].index == i) {
-            return stockHandles[stock];
+    for (const StockObject &stock : stockObjects) {
+        if (stock.index == i) {
+            return stock.handle;
         }
     }
     return nullptr;
