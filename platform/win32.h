@@ -81,18 +81,14 @@ typedef HMIDIOUT *LPHMIDIOUT;
 #define MIDI_MAPPER ((UINT)-1)
 #define CALLBACK_NULL 0x00000000L
 
-#define MMSYSERR_BASE 0
 #define MMSYSERR_NOERROR 0
-#define MMSYSERR_ERROR (MMSYSERR_BASE + 1)
-#define MMSYSERR_BADDEVICEID (MMSYSERR_BASE + 2)
-#define MMSYSERR_NOTENABLED (MMSYSERR_BASE + 3)
-#define MMSYSERR_ALLOCATED (MMSYSERR_BASE + 4)
-#define MMSYSERR_INVALHANDLE (MMSYSERR_BASE + 5)
-#define MMSYSERR_NODRIVER (MMSYSERR_BASE + 6)
-#define MMSYSERR_NOMEM (MMSYSERR_BASE + 7)
-#define MMSYSERR_NOTSUPPORTED (MMSYSERR_BASE + 8)
-#define MMSYSERR_INVALFLAG (MMSYSERR_BASE + 10)
-#define MMSYSERR_INVALPARAM (MMSYSERR_BASE + 11)
+#define MMSYSERR_BADDEVICEID 2
+#define MMSYSERR_ALLOCATED 4
+#define MMSYSERR_INVALHANDLE 5
+#define MMSYSERR_NODRIVER 6
+#define MMSYSERR_NOMEM 7
+#define MMSYSERR_INVALFLAG 10
+#define MMSYSERR_INVALPARAM 11
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
@@ -102,20 +98,13 @@ typedef HMIDIOUT *LPHMIDIOUT;
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((UINT_PTR)((WORD)(i))))
-#define GET_WHEEL_DELTA_WPARAM(wParam) ((short)HIWORD(wParam))
 
 typedef struct tagPOINT {
     LONG x;
     LONG y;
 } POINT, *LPPOINT;
 
-typedef struct tagPOINTL {
-    LONG x;
-    LONG y;
-} POINTL;
-
 // Window messages.
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
@@ -188,12 +177,10 @@ typedef struct tagPOINTL {
 #define VK_DECIMAL 0x6E
 #define VK_DIVIDE 0x6F
 #define VK_F1 0x70
-#define VK_F2 0x71
 #define VK_F3 0x72
 #define VK_F4 0x73
 #define VK_F5 0x74
 #define VK_F10 0x79
-#define VK_F12 0x7B
 #define VK_NUMLOCK 0x90
 #define VK_SCROLL 0x91
 #define VK_OEM_1 0xBA
@@ -214,9 +201,7 @@ typedef struct tagPOINTL {
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
-#define WS_DLGFRAME 0x00400000L
 #define WS_SYSMENU 0x00080000L
-#define WS_CHILD 0x40000000L
 #define CS_OWNDC 0x0020
 #define GWL_STYLE (-16)
 
@@ -230,12 +215,7 @@ typedef struct tagPOINTL {
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 
 // Stock objects.
-#define WHITE_BRUSH 0
-#define LTGRAY_BRUSH 1
-#define GRAY_BRUSH 2
-#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
-#define NULL_BRUSH 5
 #define SYSTEM_FONT 13
 
 #define SM_CXSCREEN 0
@@ -284,21 +264,19 @@ typedef struct tagMSG {
 
 // Display modes.
 #define CCHDEVICENAME 32
-#define CCHFORMNAME 32
 #define ENUM_CURRENT_SETTINGS ((DWORD)-1)
-#define ENUM_REGISTRY_SETTINGS ((DWORD)-2)
 #define CDS_FULLSCREEN 0x00000004
-#define CDS_TEST 0x00000002
 #define DISP_CHANGE_SUCCESSFUL 0
 #define DISP_CHANGE_FAILED (-1)
 #define DISP_CHANGE_BADMODE (-2)
-#define DISP_CHANGE_BADPARAM (-5)
 #define DM_BITSPERPEL 0x00040000L
 #define DM_PELSWIDTH 0x00080000L
 #define DM_PELSHEIGHT 0x00100000L
 #define DM_DISPLAYFLAGS 0x00200000L
 #define DM_DISPLAYFREQUENCY 0x00400000L
 
+// Only the fields the program and the platform use are named; the others keep their room, so
+// that the record is as large as Win32's.
 typedef struct _devicemodeA {
     BYTE dmDeviceName[CCHDEVICENAME];
     WORD dmSpecVersion;
@@ -306,46 +284,13 @@ typedef struct _devicemodeA {
     WORD dmSize;
     WORD dmDriverExtra;
     DWORD dmFields;
-    union {
-        struct {
-            short dmOrientation;
-            short dmPaperSize;
-            short dmPaperLength;
-            short dmPaperWidth;
-            short dmScale;
-            short dmCopies;
-            short dmDefaultSource;
-            short dmPrintQuality;
-        };
-        struct {
-            POINTL dmPosition;
-            DWORD dmDisplayOrientation;
-            DWORD dmDisplayFixedOutput;
-        };
-    };
-    short dmColor;
-    short dmDuplex;
-    short dmYResolution;
-    short dmTTOption;
-    short dmCollate;
-    BYTE dmFormName[CCHFORMNAME];
-    WORD dmLogPixels;
+    BYTE dmPrinterAndPlace[60];
     DWORD dmBitsPerPel;
     DWORD dmPelsWidth;
     DWORD dmPelsHeight;
-    union {
-        DWORD dmDisplayFlags;
-        DWORD dmNup;
-    };
+    DWORD dmDisplayFlags;
     DWORD dmDisplayFrequency;
-    DWORD dmICMMethod;
-    DWORD dmICMIntent;
-    DWORD dmMediaType;
-    DWORD dmDitherType;
-    DWORD dmReserved1;
-    DWORD dmReserved2;
-    DWORD dmPanningWidth;
-    DWORD dmPanningHeight;
+    DWORD dmReserved[8];
 } DEVMODEA;
 
 // Pixel formats.
@@ -355,33 +300,19 @@ typedef struct _devicemodeA {
 #define PFD_TYPE_RGBA 0
 #define PFD_MAIN_PLANE 0
 
+// As with DEVMODEA, the fields nobody reads keep their room unnamed.
 typedef struct tagPIXELFORMATDESCRIPTOR {
     WORD nSize;
     WORD nVersion;
     DWORD dwFlags;
     BYTE iPixelType;
     BYTE cColorBits;
-    BYTE cRedBits;
-    BYTE cRedShift;
-    BYTE cGreenBits;
-    BYTE cGreenShift;
-    BYTE cBlueBits;
-    BYTE cBlueShift;
-    BYTE cAlphaBits;
-    BYTE cAlphaShift;
-    BYTE cAccumBits;
-    BYTE cAccumRedBits;
-    BYTE cAccumGreenBits;
-    BYTE cAccumBlueBits;
-    BYTE cAccumAlphaBits;
+    BYTE cColourAndAccumulationBits[13];
     BYTE cDepthBits;
-    BYTE cStencilBits;
-    BYTE cAuxBuffers;
+    BYTE cStencilAndAuxiliaryBuffers[2];
     BYTE iLayerType;
     BYTE bReserved;
-    DWORD dwLayerMask;
-    DWORD dwVisibleMask;
-    DWORD dwDamageMask;
+    DWORD dwMasks[3];
 } PIXELFORMATDESCRIPTOR;
 
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "PIXELFORMATDESCRIPTOR must match Win32");
@@ -391,7 +322,6 @@ static_assert(sizeof(DEVMODEA) == 156, "DEVMODEA must match Win32");
 #define FW_DONTCARE 0
 #define FW_LIGHT 300
 #define FW_NORMAL 400
-#define FW_BOLD 700
 #define ANSI_CHARSET 0
 #define OUT_TT_PRECIS 4
 #define CLIP_DEFAULT_PRECIS 0

@@ -2,6 +2,8 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+// The framebuffer functions are OpenGL 3.0's, which libGL exports.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -11,22 +13,9 @@ namespace headless {
 
 namespace {
 
-struct FramebufferFunctions {
-    PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
-    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
-    PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
-    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
-    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
-};
-
 struct Context {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
-    FramebufferFunctions fb = {};
     GLuint framebuffer = 0;
     GLuint colorBuffer = 0;
     GLuint depthBuffer = 0;
@@ -36,50 +25,30 @@ struct Context {
 
 Context current;
 
-template <typename Fn>
-bool load(Fn &fn, const char *name) {
-    fn = reinterpret_cast<Fn>(eglGetProcAddress(name));
-    return fn != nullptr;
-}
-
-bool loadFramebufferFunctions(FramebufferFunctions &fb) {
-    return load(fb.genFramebuffers, "glGenFramebuffers") &&
-           load(fb.deleteFramebuffers, "glDeleteFramebuffers") &&
-           load(fb.bindFramebuffer, "glBindFramebuffer") &&
-           load(fb.genRenderbuffers, "glGenRenderbuffers") &&
-           load(fb.deleteRenderbuffers, "glDeleteRenderbuffers") &&
-           load(fb.bindRenderbuffer, "glBindRenderbuffer") &&
-           load(fb.renderbufferStorage, "glRenderbufferStorage") &&
-           load(fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-           load(fb.checkFramebufferStatus, "glCheckFramebufferStatus");
-}
-
 void deleteTarget() {
-    const FramebufferFunctions &fb = current.fb;
     if (current.framebuffer != 0) {
-        fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        fb.deleteFramebuffers(1, &current.framebuffer);
-        fb.deleteRenderbuffers(1, &current.colorBuffer);
-        fb.deleteRenderbuffers(1, &current.depthBuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &current.framebuffer);
+        glDeleteRenderbuffers(1, &current.colorBuffer);
+        glDeleteRenderbuffers(1, &current.depthBuffer);
         current.framebuffer = current.colorBuffer = current.depthBuffer = 0;
     }
 }
 
 bool makeTarget(int width, int height) {
-    const FramebufferFunctions &fb = current.fb;
-    fb.genRenderbuffers(1, &current.colorBuffer);
-    fb.bindRenderbuffer(GL_RENDERBUFFER, current.colorBuffer);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    fb.genRenderbuffers(1, &current.depthBuffer);
-    fb.bindRenderbuffer(GL_RENDERBUFFER, current.depthBuffer);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    fb.genFramebuffers(1, &current.framebuffer);
-    fb.bindFramebuffer(GL_FRAMEBUFFER, current.framebuffer);
-    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                               current.colorBuffer);
-    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                               current.depthBuffer);
-    if (fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    glGenRenderbuffers(1, &current.colorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, current.colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glGenRenderbuffers(1, &current.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, current.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    glGenFramebuffers(1, &current.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, current.framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              current.colorBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              current.depthBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         deleteTarget();
         return false;
     }
@@ -139,9 +108,6 @@ bool createContext(int width, int height, const char **error) {
     if (!eglMakeCurrent(current.display, EGL_NO_SURFACE, EGL_NO_SURFACE, current.context)) {
         return fail(error, "cannot make the OpenGL context current without a surface");
     }
-    if (!loadFramebufferFunctions(current.fb)) {
-        return fail(error, "OpenGL lacks framebuffer objects");
-    }
     if (!makeTarget(width, height)) {
         return fail(error, "cannot make a drawing target of that size");
     }
@@ -169,13 +135,6 @@ void destroyContext() {
         eglTerminate(current.display);
     }
     current = Context();
-}
-
-int targetWidth() {
-    return current.width;
-}
-int targetHeight() {
-    return current.height;
 }
 
 int maxTargetSize() {

@@ -14,8 +14,6 @@ bool createContext(int width, int height, const char **error);
 bool resizeTarget(int width, int height);
 void destroyContext();
 
-int targetWidth();
-int targetHeight();
 // The largest width or height a target may have.
 int maxTargetSize();
 

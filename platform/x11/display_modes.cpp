@@ -236,19 +236,13 @@ int GetSystemMetrics(int nIndex) {
                                  : DisplayHeight(connection.display, connection.screen);
 }
 
+// The current mode alone is told, the one the program asks for.
 BOOL EnumDisplaySettingsA(LPCSTR, DWORD iModeNum, DEVMODEA *lpDevMode) {
     if (lpDevMode == nullptr || !lookAtOutput()) {
         return FALSE;
     }
-    RRMode id = None;
-    if (iModeNum == ENUM_CURRENT_SETTINGS) {
-        id = output.crtc->mode;
-    } else if (iModeNum == ENUM_REGISTRY_SETTINGS) {
-        id = desktop.saved ? desktop.mode : output.crtc->mode;
-    } else if (iModeNum < static_cast<DWORD>(output.output->nmode)) {
-        id = output.output->modes[iModeNum];
-    }
-    const XRRModeInfo *mode = modeInfo(id);
+    const XRRModeInfo *mode =
+        iModeNum == ENUM_CURRENT_SETTINGS ? modeInfo(output.crtc->mode) : nullptr;
     if (mode != nullptr) {
         describe(*mode, lpDevMode);
     }
@@ -258,7 +252,7 @@ BOOL EnumDisplaySettingsA(LPCSTR, DWORD iModeNum, DEVMODEA *lpDevMode) {
 // A record that marks no field (or none at all) returns to the desktop's mode. In a host's window
 // its size is the one mode: asking for it changes nothing on the display, asking for another is
 // refused.
-LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD dwFlags) {
+LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD) {
     if (connection.display == nullptr) {
         return DISP_CHANGE_FAILED;
     }
@@ -277,9 +271,6 @@ LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD dwFlags) {
     const XRRModeInfo *mode = lookAtOutput() ? offeredMode(*lpDevMode) : nullptr;
     if (mode == nullptr) {
         return DISP_CHANGE_BADMODE;
-    }
-    if (dwFlags & CDS_TEST) {
-        return DISP_CHANGE_SUCCESSFUL;
     }
     if (mode->id != output.crtc->mode) {
         Screen *screen = ScreenOfDisplay(connection.display, connection.screen);

@@ -21,14 +21,13 @@
 
 namespace {
 
-enum class GdiKind { none, brush, pen, font, palette };
+enum class GdiKind { none, brush, font };
 
 // What CreateFontA asks for.
 struct LogicalFont {
     int height; // > 0: cell height, < 0: character height, 0: the default
     int width;  // average character width, 0: the face's own proportions
     int weight; // 100 to 900, 0: normal
-    bool italic;
     char face[32];
 };
 
@@ -38,38 +37,20 @@ struct GdiObject {
     LogicalFont font;
 };
 
-// Stock objects by GetStockObject index: brushes 0-5, pens 6-8, fonts 10-14, 16, 17, the palette
-// 15, the DC brush 18 and pen 19.
-GdiObject stockObjects[] = {
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::pen, true, {}},
-    {GdiKind::pen, true, {}},
-    {GdiKind::pen, true, {}},
-    {GdiKind::none, false, {}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
-    {GdiKind::font, true, {16, 0, FW_BOLD, false, "sans-serif"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
-    {GdiKind::palette, true, {}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "monospace"}},
-    {GdiKind::font, true, {16, 0, FW_NORMAL, false, "sans-serif"}},
-    {GdiKind::brush, true, {}},
-    {GdiKind::pen, true, {}},
+// The stock objects the program uses, by GetStockObject index: the black brush, and the system
+// font that a device context starts with.
+struct StockObject {
+    int index;
+    GdiObject object;
+    HGDIOBJ handle; // opened together by the first GetStockObject and never closed
 };
-constexpr int stockCount = sizeof stockObjects / sizeof stockObjects[0];
+StockObject stockObjects[] = {
+    {BLACK_BRUSH, {GdiKind::brush, true, {}}, nullptr},
+    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, "sans-serif"}}, nullptr},
+};
 
 constexpr int fontCapacity = 16;
 GdiObject fonts[fontCapacity];
-
-// The stock objects' handles, opened together by the first GetStockObject and never closed.
-HGDIOBJ stockHandles[stockCount];
-bool stockHandlesOpened = false;
 
 GdiObject *findObject(HGDIOBJ handle) {
     return static_cast<GdiObject *>(
@@ -77,7 +58,7 @@ GdiObject *findObject(HGDIOBJ handle) {
 }
 
 bool isStock(const GdiObject *object) {
-    return object >= stockObjects && object < stockObjects + stockCount;
+    return object == &stockObjects[0].object || object == &stockObjects[1].object;
 }
 
 bool selectedSomewhere(HGDIOBJ object) {
@@ -115,7 +96,8 @@ void *prepareFontconfig(void *) {
     return nullptr;
 }
 
-// The face fontconfig picks for the family, weight and slant, as GDI's font mapper would.
+// The face fontconfig picks for the family and weight, as GDI's font mapper would; the program
+// asks for no italics.
 FT_Face openFace(const LogicalFont &font) {
     if (freeType == nullptr && FT_Init_FreeType(&freeType) != 0) {
         freeType = nullptr;
@@ -129,7 +111,6 @@ FT_Face openFace(const LogicalFont &font) {
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(font.face));
     FcPatternAddInteger(pattern, FC_WEIGHT,
                         FcWeightFromOpenType(font.weight == FW_DONTCARE ? FW_NORMAL : font.weight));
-    FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -231,20 +212,23 @@ void platform::finishFonts() {
 }
 
 HGDIOBJ GetStockObject(int i) {
-    if (!stockHandlesOpened) {
-        stockHandlesOpened = true;
-        for (int stock = 0; stock < stockCount; ++stock) {
-            if (stockObjects[stock].inUse) {
-                stockHandles[stock] =
-                    platform::openHandle(platform::HandleKind::gdiObject, &stockObjects[stock]);
-            }
+    static bool opened = false;
+    if (!opened) {
+        opened = true;
+        for (StockObject &stock : stockObjects) {
+            stock.handle = platform::openHandle(platform::HandleKind::gdiObject, &stock.object);
         }
     }
-    return i >= 0 && i < stockCount ? stockHandles[i] : nullptr;
+    for (const StockObject &stock : stockObjects) {
+        if (stock.index == i) {
+            return stock.handle;
+        }
+    }
+    return nullptr;
 }
 
-HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic, DWORD, DWORD,
-                  DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR pszFaceName) {
+HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD, DWORD, DWORD, DWORD, DWORD,
+                  DWORD, DWORD, DWORD, LPCSTR pszFaceName) {
     for (GdiObject &object : fonts) {
         if (object.inUse) {
             continue;
@@ -259,7 +243,6 @@ HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
         object.font.height = cHeight;
         object.font.width = cWidth < 0 ? -cWidth : cWidth;
         object.font.weight = cWeight;
-        object.font.italic = bItalic != 0;
         if (pszFaceName != nullptr) {
             std::strncpy(object.font.face, pszFaceName, sizeof object.font.face - 1);
         }

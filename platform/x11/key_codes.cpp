@@ -5,6 +5,8 @@
 // places' codes throughout, as theirs do on Windows.
 #include <X11/XKBlib.h>
 
+#include <cstddef>
+
 #include "platform/x11/keyboard.h"
 
 namespace {
@@ -69,10 +71,11 @@ UINT placeLetter(unsigned keycode) {
     return 0;
 }
 
-UINT lookUp(const KeyCode *table, int count, unsigned key) {
-    for (int i = 0; i < count; ++i) {
-        if (table[i].keycode == key) {
-            return table[i].code;
+template <std::size_t count>
+UINT lookUp(const KeyCode (&table)[count], unsigned key) {
+    for (const KeyCode &entry : table) {
+        if (entry.keycode == key) {
+            return entry.code;
         }
     }
     return 0;
@@ -95,9 +98,8 @@ bool latinLayout(Display *display, unsigned group) {
 namespace platform {
 
 UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadDigits) {
-    constexpr int punctuationCount = sizeof punctuationKeys / sizeof punctuationKeys[0];
     const UINT letter = placeLetter(keycode);
-    const UINT placePunctuation = lookUp(punctuationKeys, punctuationCount, keycode);
+    const UINT placePunctuation = lookUp(punctuationKeys, keycode);
     const unsigned group = XkbGroupForCoreState(state);
     if ((letter != 0 || placePunctuation != 0) && latinLayout(display, group)) {
         const KeySym symbol =
@@ -105,8 +107,7 @@ UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadD
         if (symbol >= 'a' && symbol <= 'z') {
             return static_cast<UINT>(symbol - 'a' + 'A');
         }
-        const UINT code = lookUp(punctuation, sizeof punctuation / sizeof punctuation[0],
-                                 static_cast<unsigned>(symbol));
+        const UINT code = lookUp(punctuation, static_cast<unsigned>(symbol));
         if (code != 0) {
             return code;
         }
@@ -129,7 +130,7 @@ UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadD
             return keypadDigits ? key.digit : key.navigation;
         }
     }
-    return lookUp(otherKeys, sizeof otherKeys / sizeof otherKeys[0], keycode);
+    return lookUp(otherKeys, keycode);
 }
 
 } // namespace platform

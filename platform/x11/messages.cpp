@@ -274,17 +274,6 @@ void dropDeadMessages() {
     queued = kept;
 }
 
-int findQueued(HWND window, UINT first, UINT last) {
-    for (int i = 0; i < queued; ++i) {
-        const MSG &message = queue[i];
-        if ((window == nullptr || message.hwnd == window) &&
-            ((first == 0 && last == 0) || (message.message >= first && message.message <= last))) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 } // namespace
 
 namespace platform {
@@ -293,22 +282,21 @@ volatile std::sig_atomic_t closeRequested = 0;
 
 } // namespace platform
 
-// Posted and input messages come first, in order; WM_QUIT only when none is left.
-BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+// Posted and input messages come first, in order; WM_QUIT only when none is left. The program
+// asks for any message of the thread, so no filter is applied.
+BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
     if (lpMsg == nullptr) {
         return FALSE;
     }
     dropDeadMessages();
     deliverCloseSignal();
-    int index = findQueued(hWnd, wMsgFilterMin, wMsgFilterMax);
-    if (index < 0) {
+    if (queued == 0) {
         pumpEvents();
-        index = findQueued(hWnd, wMsgFilterMin, wMsgFilterMax);
     }
-    if (index >= 0) {
-        *lpMsg = queue[index];
+    if (queued > 0) {
+        *lpMsg = queue[0];
         if (wRemoveMsg & PM_REMOVE) {
-            std::memmove(&queue[index], &queue[index + 1], sizeof queue[0] * (queued - index - 1));
+            std::memmove(&queue[0], &queue[1], sizeof queue[0] * (queued - 1));
             --queued;
         }
         return TRUE;

@@ -15,14 +15,6 @@ namespace {
 
 using platform::connection;
 
-struct RenderingContext {
-    bool inUse;
-    GLXContext context;
-};
-
-constexpr int contextCapacity = 4;
-RenderingContext contexts[contextCapacity];
-
 // The only pixel format, fixed when the window is made (see CreateWindowExA).
 constexpr int offeredFormat = 1;
 
@@ -46,8 +38,9 @@ Pacing pacing;
 constexpr int swapsToDecide = 8;
 constexpr int swapsBetweenPeriods = 64;
 
-RenderingContext *findContext(HGLRC handle) {
-    return static_cast<RenderingContext *>(
+// The handle table holds the GLX context itself.
+GLXContext findContext(HGLRC handle) {
+    return static_cast<GLXContext>(
         platform::handleObject(handle, platform::HandleKind::renderingContext));
 }
 
@@ -162,27 +155,15 @@ HGLRC wglCreateContext(HDC hdc) {
     if (dc == nullptr || dc->pixelFormat == 0) {
         return nullptr;
     }
-    RenderingContext *slot = nullptr;
-    for (RenderingContext &context : contexts) {
-        if (!context.inUse) {
-            slot = &context;
-            break;
-        }
-    }
-    HGLRC handle =
-        slot != nullptr
-            ? static_cast<HGLRC>(platform::openHandle(platform::HandleKind::renderingContext, slot))
-            : nullptr;
-    if (handle == nullptr) {
-        return nullptr;
-    }
     GLXContext context = glXCreateContext(connection.display, &dc->window->visual, nullptr, True);
     if (context == nullptr) {
-        platform::closeHandle(handle, platform::HandleKind::renderingContext);
         return nullptr;
     }
-    slot->inUse = true;
-    slot->context = context;
+    HGLRC handle =
+        static_cast<HGLRC>(platform::openHandle(platform::HandleKind::renderingContext, context));
+    if (handle == nullptr) {
+        glXDestroyContext(connection.display, context);
+    }
     return handle;
 }
 
@@ -194,9 +175,9 @@ BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
         return glXMakeCurrent(connection.display, None, nullptr);
     }
     const platform::DeviceContext *dc = platform::findDc(hdc);
-    const RenderingContext *context = findContext(hglrc);
+    const GLXContext context = findContext(hglrc);
     if (dc == nullptr || context == nullptr ||
-        !glXMakeCurrent(connection.display, dc->window->drawable, context->context)) {
+        !glXMakeCurrent(connection.display, dc->window->drawable, context)) {
         return FALSE;
     }
     if (!pacing.asked) {
@@ -211,13 +192,12 @@ BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
 }
 
 BOOL wglDeleteContext(HGLRC hglrc) {
-    RenderingContext *context = findContext(hglrc);
+    const GLXContext context = findContext(hglrc);
     if (context == nullptr) {
         return FALSE;
     }
-    glXDestroyContext(connection.display, context->context);
+    glXDestroyContext(connection.display, context);
     platform::closeHandle(hglrc, platform::HandleKind::renderingContext);
-    *context = RenderingContext();
     return TRUE;
 }
 

@@ -35,10 +35,9 @@ WindowClass classes[classCapacity];
 // The first atom Windows gives to a registered class.
 constexpr ATOM firstClassAtom = 0xC000;
 
-// Predefined icons (IDI_*) and cursors (IDC_*), by resource number.
-HICON__ stockIcons[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32517}, {32518}};
-HICON__ stockCursors[] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32640}, {32641}, {32642},
-                          {32643}, {32644}, {32645}, {32646}, {32648}, {32649}, {32650}, {32651}};
+// The predefined icon and cursor the program loads: IDI_APPLICATION and IDC_ARROW.
+HICON__ applicationIcon = {32512};
+HICON__ arrowCursor = {32512};
 
 // Win32 shows the cursor while this count is 0 or more; over a host's window the pointer is the
 // host's.
@@ -61,34 +60,16 @@ bool isResourceNumber(LPCSTR name) {
     return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
 }
 
-template <std::size_t n>
-HICON__ *findStock(HICON__ (&table)[n], HINSTANCE instance, LPCSTR name) {
-    if (instance != nullptr || !isResourceNumber(name)) {
-        return nullptr;
-    }
-    const auto id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
-    for (HICON__ &entry : table) {
-        if (entry.id == id) {
-            return &entry;
-        }
-    }
-    return nullptr;
+HICON__ *findStock(HICON__ &stock, HINSTANCE instance, LPCSTR name) {
+    const bool found = instance == nullptr && isResourceNumber(name) &&
+                       reinterpret_cast<std::uintptr_t>(name) == stock.id;
+    return found ? &stock : nullptr;
 }
 
-// By name (compared without case, as Windows does) or by the atom RegisterClassA returned.
+// By name, compared without case as Windows does; the program never names a class by its atom.
 WindowClass *findClass(LPCSTR name) {
-    if (name == nullptr) {
-        return nullptr;
-    }
-    if (isResourceNumber(name)) {
-        const std::uintptr_t atom = reinterpret_cast<std::uintptr_t>(name);
-        const std::uintptr_t index = atom - firstClassAtom;
-        return atom >= firstClassAtom && index < classCapacity && classes[index].inUse
-                   ? &classes[index]
-                   : nullptr;
-    }
     for (WindowClass &entry : classes) {
-        if (entry.inUse && strcasecmp(entry.name, name) == 0) {
+        if (!isResourceNumber(name) && entry.inUse && strcasecmp(entry.name, name) == 0) {
             return &entry;
         }
     }
@@ -247,8 +228,14 @@ bool makeTopLevel(platform::WindowObject *window, const char *name) {
     hints.input = True;
     hints.initial_state = NormalState;
     XClassHint classHint = {const_cast<char *>("nimbrost"), const_cast<char *>("Nimbrost")};
-    Xutf8SetWMProperties(connection.display, window->drawable, name, name, nullptr, 0, &size,
-                         &hints, &classHint);
+    // The name as STRING, made directly: Xlib's conversion through the locale would load its
+    // locale tables first.
+    char *names[] = {const_cast<char *>(name)};
+    XTextProperty text = {};
+    XStringListToTextProperty(names, 1, &text);
+    XSetWMProperties(connection.display, window->drawable, &text, &text, nullptr, 0, &size, &hints,
+                     &classHint);
+    XFree(text.value);
     XSetWMProtocols(connection.display, window->drawable, &connection.wmDeleteWindow, 1);
     return true;
 }
@@ -366,8 +353,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                      int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, void *lpParam) {
     const WindowClass *windowClass = findClass(lpClassName);
-    if (windowClass == nullptr || hWndParent != nullptr || (dwStyle & WS_CHILD) != 0 ||
-        connection.display == nullptr || connection.host == platform::HostWindow::refused) {
+    if (windowClass == nullptr || hWndParent != nullptr || connection.display == nullptr ||
+        connection.host == platform::HostWindow::refused) {
         return nullptr;
     }
     platform::WindowObject *window = nullptr;
@@ -506,9 +493,9 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
 }
 
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    return findStock(stockIcons, hInstance, lpIconName);
+    return findStock(applicationIcon, hInstance, lpIconName);
 }
 
 HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-    return findStock(stockCursors, hInstance, lpCursorName);
+    return findStock(arrowCursor, hInstance, lpCursorName);
 }
