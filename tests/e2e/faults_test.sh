@@ -55,11 +55,9 @@ case_runs_on() {
         expect "ESC exits with code 0, saying nothing" eval 'ends_well 10 && said 0'
     done <<'EOF'
 no audio device|ALSA_CONFIG_PATH=$work/alsa.conf SDL_AUDIODRIVER=alsa|xdotool key 4 s && settle 4s
-sound off|SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/off|xdotool key 1 2 3 4 5 6 7 8 && settle 8
 an empty font configuration|FONTCONFIG_FILE=$work/fonts.conf|xdotool key F1 F1 && drawn
 a session without a bus, that D-Bus would start|DBUS_SESSION_BUS_ADDRESS=autolaunch: NIMBROST_FORK_WATCH_LOG=$work/forks LD_PRELOAD=$fork_watch|xdotool key 4 s && settle 4s && [ ! -s "$work/forks" ]
 EOF
-    expect "sound off: no audio stream, the disk driver's file stays empty" [ ! -s "$work/off" ]
 }
 
 case_two_instances() {
@@ -132,12 +130,18 @@ screen_case() {
     expect "ESC exits with code 0" ends_well 30
 }
 
-# Crafted command lines: the tail (the arguments as Windows joins them) is refused, silently and
-# with no window, unless it is empty or holds "/S", "/s" or "-win"; "-win" runs in a window.
-tails=("" "''" "\$'\\n'" "/s" "/S" "-win" "-winfoo" "/p 123 /s" "/p 123" "/c" "-WIN" "' '"
-    "\$'\\t'" "'' /s" "\$'\\x01'" "x ''" "'a b/s'")
-outcomes=(full refused full full full window window full refused refused refused refused
-    refused full full refused full)
+# Command lines through each build, one or two for each outcome: the tail (the arguments as
+# Windows joins them) is refused, silently and with no window, unless it is empty or holds "/S",
+# "/s" or "-win"; "-win" runs in a window. How each tail is made and read is the command-line
+# fuzz target's and the tail test's; these show that each build's start takes that way.
+tails=(
+    # arguments   outcome
+    ""            full
+    "''"          refused
+    "-winfoo"     window
+    "/p 123 /s"   full
+    "/p 123"      refused
+)
 
 # The outcome of a run with ARGUMENTS: refused, window, full or what else happened.
 outcome_of() {
@@ -171,10 +175,10 @@ case_tails() {
     for build in linux windows; do
         [ "$build" = windows ] && { [ ${#windows[@]} -gt 0 ] || break; launcher=("${windows[@]}"); }
         say "crafted command lines through the $build build"
-        for index in "${!tails[@]}"; do
+        for ((index = 0; index < ${#tails[@]}; index += 2)); do
             eval "arguments=(${tails[index]})"
             got=$(outcome_of "${arguments[@]}")
-            expect "[${tails[index]}]: ${outcomes[index]} ($got)" [ "$got" = "${outcomes[index]}" ]
+            expect "[${tails[index]}]: ${tails[index + 1]} ($got)" [ "$got" = "${tails[index + 1]}" ]
         done
     done
 }
