@@ -1,7 +1,7 @@
 // Preloaded into the program by the faults test: each fork() of the process (D-Bus would fork to
-// start a session bus for a library that connects to it) appends a line to the file that NIMBROST_FORK_WATCH_LOG
-// names, saying whether the program's font thread was running then. A child forked while another
-// thread holds a lock, the allocator's say, can wait on it for ever.
+// start a session bus for a library that connects to it) appends a line to the file that
+// NIMBROST_FORK_WATCH_LOG names, saying whether the program's font thread was running then. A child
+// forked while another thread holds a lock, the allocator's say, can wait on it for ever.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
