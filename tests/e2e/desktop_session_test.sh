@@ -39,9 +39,6 @@ CONFIG
     daemons+=("$(cat "$work/$1.pid")")
     export "$2=unix:path=$work/$1_bus"
 }
-as_nobody=()
-[ "$(id -u)" = 0 ] && as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-
 say "a desktop session: system bus with logind, session bus watched"
 expect "the system bus starts" bus system DBUS_SYSTEM_BUS_ADDRESS || report
 /usr/bin/python3 "$(dirname "$0")/../support/logind_stand_in.py" >"$work/logind.out" 2>&1 &
@@ -52,20 +49,9 @@ dbus-monitor --session "type='method_call'" >"$work/calls" 2>&1 &
 monitor=$!
 daemons+=($!)
 
-# The daemon as another user than root (it starts no saver as root), finding the installed
-# program by its name as README.md's programs: line has it.
-prefix=$work/prefix home=$work/home
-install -D "$program" "$prefix/bin/nimbrost"
-install -D -t "$prefix/libexec/nimbrost" "$(dirname "$program")/libnimbrost_program.so"
-mkdir -p "$home"
-printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
-    'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
-[ -n "${as_nobody[*]}" ] && chown -R nobody:nogroup "$home"
-as_user=("${as_nobody[@]}" env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
-"${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-daemons+=($!)
-daemon() { "${as_user[@]}" xscreensaver-command "$@" 2>/dev/null; }
-expect "the daemon answers" within 20 eval 'daemon -version >/dev/null' || report
+install_program "$program"
+expect "the xscreensaver daemon answers" start_xscreensaver || report
+daemons+=("$xscreensaver")
 expect "its D-Bus helper runs" within 10 eval 'pgrep -x xscreensaver-sy >/dev/null' || report
 
 say "the program as xscreensaver's saver, in a window and in a host's window, a minute untouched"

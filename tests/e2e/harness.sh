@@ -150,3 +150,28 @@ windows() {
     kill "$watcher" && wait "$watcher"
     grep -c "$1" "$work/xev"
 } 2>/dev/null
+
+# The program installed under $prefix as the package installs it, for the real hosts.
+install_program() { # install_program PROGRAM
+    prefix=$work/prefix
+    install -D "$1" "$prefix/bin/nimbrost"
+    install -D -t "$prefix/libexec/nimbrost" "$(dirname "$1")/libnimbrost_program.so"
+}
+# The xscreensaver daemon with the installed program as its only saver, found by its name as
+# README.md's programs: line has it; as a user other than root, since as root it starts no saver.
+# Its process in $xscreensaver, its log in $home/log; `daemon ARGS` runs xscreensaver-command.
+start_xscreensaver() {
+    home=$work/home as_user=()
+    mkdir -p "$home"
+    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
+        'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
+    if [ "$(id -u)" = 0 ]; then
+        chown -R nobody:nogroup "$home"
+        as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    fi
+    as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
+    "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
+    xscreensaver=$!
+    within 20 eval 'daemon -version >/dev/null'
+}
+daemon() { "${as_user[@]}" xscreensaver-command "$@" 2>/dev/null; }

@@ -130,10 +130,7 @@ case_server_ends() {
     kill "$server"
 }
 
-# The program installed under $prefix as the package installs it, for the real hosts.
-prefix=$work/prefix
-install -D "$program" "$prefix/bin/nimbrost"
-install -D -t "$prefix/libexec/nimbrost" "$(dirname "$program")/libnimbrost_program.so"
+install_program "$program"
 install -D "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
 top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
 
@@ -160,30 +157,18 @@ hosted() { # hosted CLASS START...
     expect "every new top-level window shown is $1's (${others:-})" [ -z "${others:-}" ]
 }
 
-# The daemon starts savers only as a user other than root; it finds the program by its name, as
-# README.md's programs: line has it.
 case_xscreensaver() {
     say "the xscreensaver daemon runs the program on its own window"
-    local home=$work/home as_user=() crashes
-    mkdir -p "$home"
-    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
-        'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
-    if [ "$(id -u)" = 0 ]; then
-        chown -R nobody:nogroup "$home"
-        as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    fi
-    as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
-    "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-    daemon() { "${as_user[@]}" xscreensaver-command "$@" >/dev/null 2>&1; }
-    expect "the daemon answers" within 20 daemon -version || return
-    hosted xscreensaver daemon -activate || return
-    daemon -deactivate
+    local crashes
+    expect "the daemon answers" start_xscreensaver || return
+    hosted xscreensaver eval 'daemon -activate >/dev/null' || return
+    daemon -deactivate >/dev/null
     expect "deactivating ends the program within a second" wait_exit "$quick" "$saver_pid" ||
         tail -n 5 "$home/log"
     # What the daemon says about the program's process, besides starting and ending it.
     crashes=$(grep -E "(nimbrost|pid $saver_pid)\b" "$home/log" | grep -Ev 'forked|killing')
     expect "the daemon's log shows no crash ($crashes)" [ -z "$crashes" ]
-    daemon -exit
+    daemon -exit >/dev/null
 }
 
 # xsecurelock starts its saver with "-root" and a decimal window id; the package's saver for it
