@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/resource.h>
+
 #include "platform/headless/gl_context.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -47,18 +49,35 @@ void drawVeil() {
     nimbrost::applyEffectPreamble(0, -10, -25);
 }
 
+// How many times the scheduler has taken the processor from any of the process's threads (the
+// renderer's own threads included) to give it to another process.
+long preemptions() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nivcsw;
+}
+
 // The median time of a frame in a block of frames of `effect`, with the overlay over each when
-// asked. The median leaves out the frames that another process interrupted.
+// asked. A frame during which another process took a processor from one of the process's threads
+// does not count, unless every frame of the block was so interrupted; the median then leaves out
+// what interruptions remain.
 double blockFrameTime(nimbrost::EffectFn effect, bool overlay, int frames) {
     scene.currentEffect = effect;
     scene.settings.showInfo = overlay ? 1 : 0;
-    std::vector<double> times(static_cast<std::size_t>(frames));
-    for (double &time : times) {
+    std::vector<double> all, undisturbed;
+    all.reserve(static_cast<std::size_t>(frames));
+    undisturbed.reserve(static_cast<std::size_t>(frames));
+    for (int frame = 0; frame < frames; ++frame) {
+        const long preempted = preemptions();
         const double start = seconds();
         drawFrames(1);
-        time = seconds() - start;
+        const double time = seconds() - start;
+        all.push_back(time);
+        if (preemptions() == preempted) {
+            undisturbed.push_back(time);
+        }
     }
-    return quantile(times, 0.5);
+    return quantile(undisturbed.empty() ? all : undisturbed, 0.5);
 }
 
 // Rounds of one block of the subject and one of the reference, which of them goes first
