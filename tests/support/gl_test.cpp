@@ -54,12 +54,14 @@ std::vector<int> GlTest::enabled(std::initializer_list<GLenum> capabilities) {
     return found;
 }
 
-void GlTest::startScene(char key) {
+void GlTest::startScene(char key, int frames) {
     nimbrost::startScene(800, 600, scene.settings.windowed, static_cast<unsigned char>(key));
+    while (frames-- > 0) {
+        frame();
+    }
 }
 
 void GlTest::frame() {
-    glcalls::pushes = 0;
     glcalls::rects.clear();
     nimbrost::drawFrame();
 }
@@ -74,9 +76,15 @@ std::vector<double> randomDraws(int count) {
     return draws;
 }
 
+std::vector<double> rounded(std::vector<double> values) {
+    for (double &value : values) {
+        value = std::round(value * 1e4) / 1e4;
+    }
+    return values;
+}
+
 namespace glcalls {
 
-int pushes = 0;
 std::vector<Color> rects;
 std::vector<Text> texts;
 
@@ -84,14 +92,8 @@ std::vector<Text> texts;
 
 extern "C" {
 
-void __real_glPushMatrix(void);
 void __real_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2);
 void __real_glCallLists(GLsizei n, GLenum type, const void *lists);
-
-void __wrap_glPushMatrix(void) {
-    ++glcalls::pushes;
-    __real_glPushMatrix();
-}
 
 void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
     glcalls::rects.emplace_back();

@@ -23,20 +23,6 @@ class OverlayTest : public GlTest {
         }
         return all;
     }
-
-    // What the overlay changes and the frames would not set again: the projection, stacks, list
-    // base, blending and enables.
-    std::vector<double> state() {
-        std::vector<double> all = matrix(GL_PROJECTION_MATRIX);
-        for (GLenum e : {GL_MATRIX_MODE, GL_MODELVIEW_STACK_DEPTH, GL_PROJECTION_STACK_DEPTH,
-                         GL_LIST_BASE, GL_BLEND_SRC, GL_BLEND_DST}) {
-            all.push_back(integer(e));
-        }
-        for (int e : enabled({GL_BLEND, GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST})) {
-            all.push_back(e);
-        }
-        return all;
-    }
 };
 
 TEST_F(OverlayTest, TextsRowsAndColours) {
@@ -54,12 +40,11 @@ TEST_F(OverlayTest, TextsRowsAndColours) {
                   "4 - Bipolar attractors *+\n5 - Polar flowers *+\n6 - Turbulence bubble *+\n"
                   "7 - Oscilloscope *+\n8 - Broken mosaic\n* - has square personality\n"
                   "+ - has sound\n");
-    // Baselines: "Help:" 40 rows below the top edge, the last legend line 108 above the bottom.
+    // Baselines: "Help:" 40 rows below the top edge, the effects' rows from y = -0.38 down, the
+    // legend from y = -0.625, its last line 108 rows above the bottom.
     ASSERT_EQ(texts.size(), 30u);
-    EXPECT_EQ(texts.front().row, 40);
-    EXPECT_EQ(texts[20].row, 600 - 248); // y = -0.38
-    EXPECT_EQ(texts[27].row, 600 - 150); // y = -0.625
-    EXPECT_EQ(texts.back().row, 600 - 108);
+    EXPECT_EQ((std::vector<int>{texts[0].row, texts[20].row, texts[27].row, texts[29].row}),
+              (std::vector<int>{40, 600 - 248, 600 - 150, 600 - 108}));
 
     // Only the current effect's row is red, whichever effect runs.
     for (int current = 0; current < 8; ++current) {
@@ -67,9 +52,9 @@ TEST_F(OverlayTest, TextsRowsAndColours) {
         overlayText(60.0);
         for (const glcalls::Text &line : texts) {
             const bool red = &line - texts.data() == 20 + current;
-            EXPECT_FLOAT_EQ(line.colour[0], red ? 1.0f : 0.25f) << current << line.text;
-            EXPECT_FLOAT_EQ(line.colour[1], red ? 0.15f : 0.75f) << current << line.text;
-            EXPECT_FLOAT_EQ(line.colour[2], red ? 0.15f : 1.0f) << current << line.text;
+            const std::vector<double> colour = {line.colour[0], line.colour[1], line.colour[2]};
+            EXPECT_EQ(rounded(colour), red ? rounded({1, 0.15, 0.15}) : rounded({0.25, 0.75, 1}))
+                << current << line.text;
         }
     }
 
@@ -84,6 +69,19 @@ TEST_F(OverlayTest, TextsRowsAndColours) {
 }
 
 TEST_F(OverlayTest, LeavesTheStateAndTheNextFrameAsTheyWere) {
+    // What the overlay changes and the frames would not set again: the projection, stacks, list
+    // base, blending and enables.
+    auto state = [this] {
+        std::vector<double> all = matrix(GL_PROJECTION_MATRIX);
+        for (GLenum e : {GL_MATRIX_MODE, GL_MODELVIEW_STACK_DEPTH, GL_PROJECTION_STACK_DEPTH,
+                         GL_LIST_BASE, GL_BLEND_SRC, GL_BLEND_DST}) {
+            all.push_back(integer(e));
+        }
+        for (int e : enabled({GL_BLEND, GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST})) {
+            all.push_back(e);
+        }
+        return all;
+    };
     glListBase(7);
     const std::vector<double> before = state();
     nimbrost::drawOverlay(30.0);
