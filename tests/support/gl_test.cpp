@@ -86,7 +86,7 @@ std::vector<double> rounded(std::vector<double> values) {
 namespace glcalls {
 
 std::vector<Color> rects;
-std::vector<Text> texts;
+std::vector<std::string> texts;
 
 } // namespace glcalls
 
@@ -102,11 +102,7 @@ void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
 }
 
 void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {
-    GLfloat at[4];
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, at);
-    glcalls::texts.push_back(
-        {std::string(static_cast<const char *>(lists), n), static_cast<int>(600 - at[1]), {}});
-    glGetDoublev(GL_CURRENT_RASTER_COLOR, glcalls::texts.back().colour.data());
+    glcalls::texts.emplace_back(static_cast<const char *>(lists), n);
     __real_glCallLists(n, type, lists);
 }
 

@@ -23,12 +23,7 @@ typedef std::array<double, 4> Color;
 extern std::vector<Color> rects; // the current colour at every glRectd
 
 // Text drawn by glCallLists (of characters, as the overlay draws), one string per call.
-struct Text {
-    std::string text;
-    int row;      // window row of the raster position, from the top of an 800 x 600 window
-    Color colour; // raster colour
-};
-extern std::vector<Text> texts;
+extern std::vector<std::string> texts;
 
 } // namespace glcalls
 
