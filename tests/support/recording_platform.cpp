@@ -53,43 +53,32 @@ void useTestContext(bool current) {
 
 using namespace recording;
 
-// A platform function that counts its call, then evaluates and returns `result`.
+// A platform function that counts its call or logs it with printf's `format` and the arguments
+// that follow, then evaluates and returns `result`.
 #define COUNTED(Type, Name, Parameters, result)                                                    \
     Type Name Parameters {                                                                         \
         ++otherCalls;                                                                              \
         return result;                                                                             \
     }
-
-DWORD GetTickCount() {
-    return given.tickCount;
-}
+#define LOGGED(Type, Name, Parameters, result, format, ...)                                        \
+    Type Name Parameters {                                                                         \
+        note(#Name "(" format ")", __VA_ARGS__);                                                   \
+        return result;                                                                             \
+    }
 
 MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
-    *out =
-        given.midiAvailable ? reinterpret_cast<HMIDIOUT>(std::uintptr_t{++midiOutputs}) : nullptr;
-    note("midiOutOpen(0x%x, %zu, %zu, %u) -> %p", device, callback, data, flags,
-         static_cast<void *>(*out));
+    const auto handle = given.midiAvailable ? std::uintptr_t{++midiOutputs} : 0;
+    *out = reinterpret_cast<HMIDIOUT>(handle);
+    note("midiOutOpen(0x%x, %zu, %zu, %u) -> %#zx", device, callback, data, flags, handle);
     return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
-
-MMRESULT midiOutShortMsg(HMIDIOUT out, DWORD message) {
-    note("midiOutShortMsg(%p, 0x%x)", static_cast<void *>(out), message);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT midiOutClose(HMIDIOUT out) {
-    note("midiOutClose(%p)", static_cast<void *>(out));
-    return MMSYSERR_NOERROR;
-}
-
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    note("DefWindowProcA(%p, %u, %zu, %ld)", static_cast<void *>(window), message, wParam, lParam);
-    return defaultProcedureResult;
-}
-
-void PostQuitMessage(int code) {
-    note("PostQuitMessage(%d)", code);
-}
+LOGGED(MMRESULT, midiOutShortMsg, (HMIDIOUT out, DWORD message), MMSYSERR_NOERROR, "%p, 0x%x",
+       static_cast<void *>(out), message)
+LOGGED(MMRESULT, midiOutClose, (HMIDIOUT out), MMSYSERR_NOERROR, "%p", static_cast<void *>(out))
+LOGGED(LRESULT, DefWindowProcA, (HWND window, UINT message, WPARAM w, LPARAM l),
+       defaultProcedureResult, "%p, %u, %zu, %ld", static_cast<void *>(window), message, w, l)
+LOGGED(void, PostQuitMessage, (int code), void(), "%d", code)
+COUNTED(DWORD, GetTickCount, (void), given.tickCount)
 
 // WM_QUIT once a frame was presented: a run ends after its first frame.
 BOOL PeekMessageA(LPMSG message, HWND, UINT, UINT, UINT) {

@@ -119,8 +119,8 @@ TEST_F(SceneTest, SquareFieldTakesEightyDrawsForItsTurnsAndTheMidiOutputIsReopen
     EXPECT_EQ(scene.midiOut, nullptr);
     EXPECT_EQ(recording::log, "midiOutOpen(0xffffffff, 0, 0, 0) -> 0x1\n"
                               "midiOutClose(0x1)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> 0x2\n"
-                              "midiOutClose(0x2)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> (nil)\n"
-                              "midiOutOpen(0xffffffff, 0, 0, 0) -> (nil)\n");
+                              "midiOutClose(0x2)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> 0\n"
+                              "midiOutOpen(0xffffffff, 0, 0, 0) -> 0\n");
 }
 
 TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
