@@ -9,7 +9,6 @@
 namespace recording {
 
 std::string log;
-int otherCalls;
 int cursorCount;
 Given given;
 const LRESULT defaultProcedureResult = 0xDEF;
@@ -38,7 +37,7 @@ Handle made() {
 
 void clear() {
     log.clear();
-    otherCalls = cursorCount = 0;
+    cursorCount = 0;
     midiOutputs = framesPresented = 0;
     given = Given();
 }
@@ -53,11 +52,10 @@ void useTestContext(bool current) {
 
 using namespace recording;
 
-// A platform function that counts its call or logs it with printf's `format` and the arguments
-// that follow, then evaluates and returns `result`.
-#define COUNTED(Type, Name, Parameters, result)                                                    \
+// A platform function that evaluates and returns `result`; a LOGGED one first logs its call with
+// printf's `format` and the arguments that follow.
+#define STUB(Type, Name, Parameters, result)                                                       \
     Type Name Parameters {                                                                         \
-        ++otherCalls;                                                                              \
         return result;                                                                             \
     }
 #define LOGGED(Type, Name, Parameters, result, format, ...)                                        \
@@ -78,44 +76,43 @@ LOGGED(MMRESULT, midiOutClose, (HMIDIOUT out), MMSYSERR_NOERROR, "%p", static_ca
 LOGGED(LRESULT, DefWindowProcA, (HWND window, UINT message, WPARAM w, LPARAM l),
        defaultProcedureResult, "%p, %u, %zu, %ld", static_cast<void *>(window), message, w, l)
 LOGGED(void, PostQuitMessage, (int code), void(), "%d", code)
-COUNTED(DWORD, GetTickCount, (void), given.tickCount)
+STUB(DWORD, GetTickCount, (void), given.tickCount)
 
 // WM_QUIT once a frame was presented: a run ends after its first frame.
 BOOL PeekMessageA(LPMSG message, HWND, UINT, UINT, UINT) {
-    ++otherCalls;
     message->message = WM_QUIT;
     return framesPresented > 0;
 }
 
-COUNTED(BOOL, GetCursorPos, (LPPOINT point), (*point = given.cursorPosition, TRUE))
-COUNTED(int, ShowCursor, (BOOL show), cursorCount += show ? 1 : -1)
-COUNTED(int, GetSystemMetrics, (int), 0)
-COUNTED(HICON, LoadIconA, (HINSTANCE, LPCSTR), made<HICON>())
-COUNTED(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), made<HCURSOR>())
-COUNTED(HGDIOBJ, GetStockObject, (int), made<HGDIOBJ>())
-COUNTED(ATOM, RegisterClassA, (const WNDCLASSA *), 0xC000)
-COUNTED(HWND, CreateWindowExA,
-        (DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, void *),
-        made<HWND>())
-COUNTED(BOOL, DestroyWindow, (HWND), TRUE)
-COUNTED(BOOL, TranslateMessage, (const MSG *), FALSE)
-COUNTED(LRESULT, DispatchMessageA, (const MSG *), 0)
-COUNTED(LONG, GetWindowLongA, (HWND, int), 0)
-COUNTED(LONG, SetWindowLongA, (HWND, int, LONG), 0)
-COUNTED(BOOL, SetWindowPos, (HWND, HWND, int, int, int, int, UINT), TRUE)
-COUNTED(BOOL, EnumDisplaySettingsA, (LPCSTR, DWORD, DEVMODEA *), TRUE)
-COUNTED(LONG, ChangeDisplaySettingsA, (DEVMODEA *, DWORD), DISP_CHANGE_SUCCESSFUL)
-COUNTED(HDC, GetDC, (HWND), made<HDC>())
-COUNTED(int, ReleaseDC, (HWND, HDC), 1)
-COUNTED(int, ChoosePixelFormat, (HDC, const PIXELFORMATDESCRIPTOR *), 1)
-COUNTED(BOOL, SetPixelFormat, (HDC, int, const PIXELFORMATDESCRIPTOR *), TRUE)
-COUNTED(HGLRC, wglCreateContext, (HDC), made<HGLRC>())
-COUNTED(BOOL, wglMakeCurrent, (HDC, HGLRC rc), (useTestContext(rc != nullptr), TRUE))
-COUNTED(BOOL, wglDeleteContext, (HGLRC), TRUE)
-COUNTED(BOOL, SwapBuffers, (HDC), ++framesPresented > 0)
-COUNTED(HFONT, CreateFontA,
-        (int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR),
-        made<HFONT>())
-COUNTED(HGDIOBJ, SelectObject, (HDC, HGDIOBJ), made<HGDIOBJ>())
-COUNTED(BOOL, DeleteObject, (HGDIOBJ), TRUE)
-COUNTED(BOOL, wglUseFontBitmapsA, (HDC, DWORD, DWORD, DWORD), TRUE)
+STUB(BOOL, GetCursorPos, (LPPOINT point), (*point = given.cursorPosition, TRUE))
+STUB(int, ShowCursor, (BOOL show), cursorCount += show ? 1 : -1)
+STUB(int, GetSystemMetrics, (int), 0)
+STUB(HICON, LoadIconA, (HINSTANCE, LPCSTR), made<HICON>())
+STUB(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), made<HCURSOR>())
+STUB(HGDIOBJ, GetStockObject, (int), made<HGDIOBJ>())
+STUB(ATOM, RegisterClassA, (const WNDCLASSA *), 0xC000)
+STUB(HWND, CreateWindowExA,
+     (DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, void *),
+     made<HWND>())
+STUB(BOOL, DestroyWindow, (HWND), TRUE)
+STUB(BOOL, TranslateMessage, (const MSG *), FALSE)
+STUB(LRESULT, DispatchMessageA, (const MSG *), 0)
+STUB(LONG, GetWindowLongA, (HWND, int), 0)
+STUB(LONG, SetWindowLongA, (HWND, int, LONG), 0)
+STUB(BOOL, SetWindowPos, (HWND, HWND, int, int, int, int, UINT), TRUE)
+STUB(BOOL, EnumDisplaySettingsA, (LPCSTR, DWORD, DEVMODEA *), TRUE)
+STUB(LONG, ChangeDisplaySettingsA, (DEVMODEA *, DWORD), DISP_CHANGE_SUCCESSFUL)
+STUB(HDC, GetDC, (HWND), made<HDC>())
+STUB(int, ReleaseDC, (HWND, HDC), 1)
+STUB(int, ChoosePixelFormat, (HDC, const PIXELFORMATDESCRIPTOR *), 1)
+STUB(BOOL, SetPixelFormat, (HDC, int, const PIXELFORMATDESCRIPTOR *), TRUE)
+STUB(HGLRC, wglCreateContext, (HDC), made<HGLRC>())
+STUB(BOOL, wglMakeCurrent, (HDC, HGLRC rc), (useTestContext(rc != nullptr), TRUE))
+STUB(BOOL, wglDeleteContext, (HGLRC), TRUE)
+STUB(BOOL, SwapBuffers, (HDC), ++framesPresented > 0)
+STUB(HFONT, CreateFontA,
+     (int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR),
+     made<HFONT>())
+STUB(HGDIOBJ, SelectObject, (HDC, HGDIOBJ), made<HGDIOBJ>())
+STUB(BOOL, DeleteObject, (HGDIOBJ), TRUE)
+STUB(BOOL, wglUseFontBitmapsA, (HDC, DWORD, DWORD, DWORD), TRUE)

@@ -1,7 +1,8 @@
-// A recording stand-in for the platform calls, linked into the unit tests and the shell's fuzz
-// targets in place of platform/x11. The MIDI calls, the quit message and the window procedure's
-// default are logged, one line each, "Name(arguments) -> result", in order; handles and numbers
-// beyond 0xFFFF in hex. Every other call is only counted. wglMakeCurrent makes the test's own
+// A recording stand-in for the platform calls, linked into the unit tests and the window-messages
+// fuzz target in place of platform/x11. The MIDI calls, the quit message and the window
+// procedure's default are logged, one line each, "Name(arguments) -> result", in order; handles
+// and numbers beyond 0xFFFF in hex. The other calls return what `given` says or succeed; ShowCursor
+// counts. wglMakeCurrent makes the test's own
 // OpenGL context current or releases it, as the program's own would be: GL calls made while the
 // program holds no current context do nothing. PeekMessageA finds WM_QUIT once a frame was
 // presented.
@@ -14,7 +15,6 @@
 namespace recording {
 
 extern std::string log;
-extern int otherCalls;  // calls not logged
 extern int cursorCount; // ShowCursor's counter
 
 // What the platform gives; clear() restores these defaults.

@@ -115,6 +115,24 @@ TEST_F(WindowProcTest, MouseDragsAndTheWheelMoveAndTurnTheCamera) {
     EXPECT_EQ(rounded({scene.camera.posZ}), std::vector<double>{-45});
 }
 
+// WinMain over the double runs one frame: in a window with "-win", the cursor shown at the end;
+// full screen otherwise, the cursor hidden as the window is made and going full screen, shown
+// once at the end.
+TEST_F(GlTest, WinMainRunsInAWindowOrFullScreenWithTheCursorHidden) {
+    static char moduleImage;
+    for (const auto &[tail, windowed] : {std::pair{"-win", 1}, {"/s", 0}}) {
+        scene = nimbrost::SceneState();
+        recording::clear();
+        recording::useTestContext(false); // as in a process that starts
+        EXPECT_EQ(WinMain(reinterpret_cast<HINSTANCE>(&moduleImage), nullptr,
+                          const_cast<char *>(tail), SW_SHOWDEFAULT),
+                  0);
+        recording::useTestContext(true);
+        EXPECT_EQ(std::make_pair(scene.settings.windowed, recording::cursorCount),
+                  std::make_pair(windowed, windowed ? 1 : -1));
+    }
+}
+
 TEST(FrameRate, IsTheAverageSinceTheResetAcrossTheTickWrap) {
     recording::clear();
     scene = nimbrost::SceneState();
