@@ -57,13 +57,8 @@ std::vector<int> GlTest::enabled(std::initializer_list<GLenum> capabilities) {
 void GlTest::startScene(char key, int frames) {
     nimbrost::startScene(800, 600, scene.settings.windowed, static_cast<unsigned char>(key));
     while (frames-- > 0) {
-        frame();
+        nimbrost::drawFrame();
     }
-}
-
-void GlTest::frame() {
-    glcalls::rects.clear();
-    nimbrost::drawFrame();
 }
 
 std::vector<double> randomDraws(int count) {
@@ -83,26 +78,14 @@ std::vector<double> rounded(std::vector<double> values) {
     return values;
 }
 
-namespace glcalls {
-
-std::vector<Color> rects;
-std::vector<std::string> texts;
-
-} // namespace glcalls
+std::vector<std::string> drawnTexts;
 
 extern "C" {
 
-void __real_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2);
 void __real_glCallLists(GLsizei n, GLenum type, const void *lists);
 
-void __wrap_glRectd(GLdouble x1, GLdouble y1, GLdouble x2, GLdouble y2) {
-    glcalls::rects.emplace_back();
-    glGetDoublev(GL_CURRENT_COLOR, glcalls::rects.back().data());
-    __real_glRectd(x1, y1, x2, y2);
-}
-
 void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {
-    glcalls::texts.emplace_back(static_cast<const char *>(lists), n);
+    drawnTexts.emplace_back(static_cast<const char *>(lists), n);
     __real_glCallLists(n, type, lists);
 }
 

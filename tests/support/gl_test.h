@@ -1,12 +1,11 @@
 // Test fixture with a real OpenGL context and no display (EGL surfaceless, Mesa), a fresh scene
 // record and a cleared platform log for every test. The test binary is linked with --wrap for
-// glRectd and glCallLists (tests/CMakeLists.txt): every call of those goes through the wrappers
-// in gl_test.cpp, which log it and then make the real call.
+// glCallLists (tests/CMakeLists.txt): every call goes through the wrapper in gl_test.cpp, which
+// logs it and then makes the real call.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,16 +15,8 @@
 
 #include "scene/scene.h"
 
-namespace glcalls {
-
-typedef std::array<double, 4> Color;
-
-extern std::vector<Color> rects; // the current colour at every glRectd
-
 // Text drawn by glCallLists (of characters, as the overlay draws), one string per call.
-extern std::vector<std::string> texts;
-
-} // namespace glcalls
+extern std::vector<std::string> drawnTexts;
 
 // A record's fields in their order, for comparing two records field by field.
 template <typename Record, typename Field = std::conditional_t<
@@ -59,6 +50,4 @@ class GlTest : public ::testing::Test {
     // reset), then chooses the effect of `key` as its key would, unless `key` is 0; then draws
     // `frames` frames.
     void startScene(char key = 0, int frames = 0);
-    // One frame through the frame driver, with the rectangle log cleared first.
-    void frame();
 };

@@ -2,15 +2,14 @@
 
 #include "tests/support/gl_test.h"
 
-using glcalls::texts;
 using nimbrost::scene;
 
 // Draws the overlay and returns its lines of text, each ended by a newline.
 static std::string overlayText(double fps) {
-    texts.clear();
+    drawnTexts.clear();
     nimbrost::drawOverlay(fps);
     std::string all;
-    for (const std::string &line : texts) {
+    for (const std::string &line : drawnTexts) {
         all += line + '\n';
     }
     return all;
@@ -54,5 +53,5 @@ TEST_F(OverlayTest, TextsOfTheHelpTheInfoAndTheEffectsAndTheFrameAfter) {
     EXPECT_NE(flipped.find("F - fullscreen (on)\nL - lighting (off)\nT - transparency (on)\n"),
               std::string::npos);
     EXPECT_NE(flipped.find("\nFPS: inf\npos: 1"), std::string::npos);
-    EXPECT_EQ(texts[16].size(), 255u);
+    EXPECT_EQ(drawnTexts[16].size(), 255u);
 }
