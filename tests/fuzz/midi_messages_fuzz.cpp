@@ -2,7 +2,7 @@
 // MIDI soundfont, SDL's dummy audio driver). The input is read in records of five bytes: a control
 // byte, whose top bit closes and re-opens the output first, then the message, low byte first.
 // Checks: every message on the open handle is taken, the closed handle is refused, and the close
-// brings every channel back to its start with no note sounding.
+// brings every channel back to its start (that it cuts every note is the sound test's).
 #include <cstdint>
 #include <cstdlib>
 
@@ -54,11 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(bend == 8192 && volume == 100 && program == 0,
                    "after the close, channel %d: bend %d, volume %d, program %d", channel, bend,
                    volume, program);
-    }
-    fluid_voice_t *voices[256] = {};
-    fluid_synth_get_voicelist(synth, voices, 256, -1);
-    for (fluid_voice_t *voice : voices) {
-        FUZZ_CHECK(voice == nullptr || !fluid_voice_is_on(voice), "a note sounds after the close");
     }
     return 0;
 }

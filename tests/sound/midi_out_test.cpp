@@ -1,6 +1,6 @@
 // The MIDI output over the real synthesizer, on SDL's dummy audio driver: what FluidSynth made of
-// the messages is read back from its state or from the sound it renders. That a closed
-// handle is refused and a close silences every note is the MIDI fuzz target's check.
+// the messages is read back from its state or from the sound it renders. That a closed handle is
+// refused and a close returns every channel to its start is the MIDI fuzz target's check.
 #include <gtest/gtest.h>
 
 #include <cmath>
