@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
+// A target may leave out its initialization, as under libFuzzer.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
 int main(int argc, char **argv) {
-    LLVMFuzzerInitialize(&argc, &argv);
+    if (LLVMFuzzerInitialize != nullptr) {
+        LLVMFuzzerInitialize(&argc, &argv);
+    }
     std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
         if (std::filesystem::is_directory(argv[i])) {

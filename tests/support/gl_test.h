@@ -1,13 +1,11 @@
 // Test fixture with a real OpenGL context and no display (EGL surfaceless, Mesa), a fresh scene
-// record and a cleared platform log for every test; and a log of the matrix pushes and drawing
-// calls made. The test binary is linked with --wrap for glPushMatrix, glRectd and glCallLists
-// (tests/CMakeLists.txt): every call of those goes through the wrappers in gl_test.cpp, which log
-// it and then make the real call.
+// record and a cleared platform log for every test. The test binary is linked with --wrap for
+// glCallLists (tests/CMakeLists.txt): every call goes through the wrapper in gl_test.cpp, which
+// logs it and then makes the real call.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,28 +15,13 @@
 
 #include "scene/scene.h"
 
-namespace glcalls {
-
-typedef std::array<double, 4> Color;
-
-extern int pushes;
-extern std::vector<Color> rects; // the current colour at every glRectd
-
 // Text drawn by glCallLists (of characters, as the overlay draws), one string per call.
-struct Text {
-    std::string text;
-    int row;      // window row of the raster position, from the top of an 800 x 600 window
-    Color colour; // raster colour
-};
-extern std::vector<Text> texts;
-
-} // namespace glcalls
+extern std::vector<std::string> drawnTexts;
 
 // A record's fields in their order, for comparing two records field by field.
 template <typename Record, typename Field = std::conditional_t<
                                std::is_same_v<Record, nimbrost::Camera>, double, std::int32_t>>
 std::vector<Field> fields(const Record &record) {
-    static_assert(sizeof(Record) % sizeof(Field) == 0, "a record of one type of field");
     std::vector<Field> all(sizeof(Record) / sizeof(Field));
     std::memcpy(all.data(), &record, sizeof record);
     return all;
@@ -48,12 +31,7 @@ std::vector<Field> fields(const Record &record) {
 std::vector<double> randomDraws(int count);
 
 // The values rounded to four decimals, for comparing single-precision GL state with exact values.
-inline std::vector<double> rounded(std::vector<double> values) {
-    for (double &value : values) {
-        value = std::round(value * 1e4) / 1e4;
-    }
-    return values;
-}
+std::vector<double> rounded(std::vector<double> values);
 
 class GlTest : public ::testing::Test {
   protected:
@@ -69,8 +47,7 @@ class GlTest : public ::testing::Test {
     // 1 for each capability that is enabled, 0 for each that is not.
     std::vector<int> enabled(std::initializer_list<GLenum> capabilities);
     // Starts the scene at 800 x 600 as the program does (first row current, then the scene
-    // reset), then chooses the effect of `key` as its key would, unless `key` is 0.
-    void startScene(char key = 0);
-    // One frame through the frame driver, with the GL call log cleared first.
-    void frame();
+    // reset), then chooses the effect of `key` as its key would, unless `key` is 0; then draws
+    // `frames` frames.
+    void startScene(char key = 0, int frames = 0);
 };
