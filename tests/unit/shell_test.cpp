@@ -116,11 +116,15 @@ TEST_F(WindowProcTest, MouseDragsAndTheWheelMoveAndTurnTheCamera) {
 }
 
 // WinMain over the double runs one frame: in a window with "-win", the cursor shown at the end;
-// full screen otherwise, the cursor hidden as the window is made and going full screen, shown
-// once at the end.
+// full screen with "/s" or no tail, the cursor hidden as the window is made and going full screen,
+// shown once at the end. Any other tail ends the run at once, with nothing made.
 TEST_F(GlTest, WinMainRunsInAWindowOrFullScreenWithTheCursorHidden) {
     static char moduleImage;
-    for (const auto &[tail, windowed] : {std::pair{"-win", 1}, {"/s", 0}}) {
+    const struct {
+        const char *tail;
+        int windowed, cursorCount;
+    } runs[] = {{"-win", 1, 1}, {"/s", 0, -1}, {"", 0, -1}, {"/p 1234", 0, 0}, {"/c", 0, 0}};
+    for (const auto &[tail, windowed, cursorCount] : runs) {
         scene = nimbrost::SceneState();
         recording::clear();
         recording::useTestContext(false); // as in a process that starts
@@ -129,7 +133,8 @@ TEST_F(GlTest, WinMainRunsInAWindowOrFullScreenWithTheCursorHidden) {
                   0);
         recording::useTestContext(true);
         EXPECT_EQ(std::make_pair(scene.settings.windowed, recording::cursorCount),
-                  std::make_pair(windowed, windowed ? 1 : -1));
+                  std::make_pair(windowed, cursorCount))
+            << tail;
     }
 }
 
