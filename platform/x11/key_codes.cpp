@@ -1,11 +1,9 @@
-// Keys to Windows virtual-key codes. Letters and punctuation follow the active keyboard layout
-// (the key's unshifted symbol in the event's group), as Windows' own layouts do; the digit row,
-// the keypad and the other keys go by the key's place on the keyboard, its keycode (the kernel's
-// key number plus 8, as X servers on Linux number them). Layouts without Latin letters keep the
-// places' codes throughout, as theirs do on Windows.
+// Keys to Windows virtual-key codes, for the keys the program reads. A key that types a Latin
+// letter in the event's group (unshifted) is that letter, wherever the layout puts it, as Windows'
+// own layouts make it; layouts without Latin letters keep the US places' letters, as theirs do on
+// Windows. The digit row, the function keys and the keypad go by the key's place on the keyboard,
+// its keycode (the kernel's key number plus 8, as X servers on Linux number them).
 #include <X11/XKBlib.h>
-
-#include <cstddef>
 
 #include "platform/x11/keyboard.h"
 
@@ -15,49 +13,12 @@ namespace {
 constexpr unsigned firstRow = 24, secondRow = 38, thirdRow = 52;
 const char rowLetters[][11] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
 
-struct KeyCode {
-    unsigned keycode;
-    UINT code;
-};
-
-// The punctuation keys around the letters, whose characters a layout may swap, by place.
-const KeyCode punctuationKeys[] = {
-    {20, VK_OEM_MINUS}, {21, VK_OEM_PLUS},   {34, VK_OEM_4}, {35, VK_OEM_6},
-    {51, VK_OEM_5},     {47, VK_OEM_1},      {48, VK_OEM_7}, {49, VK_OEM_3},
-    {59, VK_OEM_COMMA}, {60, VK_OEM_PERIOD}, {61, VK_OEM_2}, {94, VK_OEM_102},
-};
-
-// Keys outside the letter, digit, keypad digit and function-key runs.
-const KeyCode otherKeys[] = {
-    {9, VK_ESCAPE},      {36, VK_RETURN},    {22, VK_BACK},     {23, VK_TAB},      {65, VK_SPACE},
-    {66, VK_CAPITAL},    {107, VK_SNAPSHOT}, {78, VK_SCROLL},   {127, VK_PAUSE},   {118, VK_INSERT},
-    {110, VK_HOME},      {112, VK_PRIOR},    {119, VK_DELETE},  {115, VK_END},     {117, VK_NEXT},
-    {114, VK_RIGHT},     {113, VK_LEFT},     {116, VK_DOWN},    {111, VK_UP},      {77, VK_NUMLOCK},
-    {106, VK_DIVIDE},    {63, VK_MULTIPLY},  {82, VK_SUBTRACT}, {86, VK_ADD},      {104, VK_RETURN},
-    {129, VK_SEPARATOR}, {135, VK_APPS},     {37, VK_CONTROL},  {105, VK_CONTROL}, {50, VK_SHIFT},
-    {62, VK_SHIFT},      {64, VK_MENU},      {108, VK_MENU},    {92, VK_MENU},     {133, VK_LWIN},
-    {134, VK_RWIN},
-};
-
-// The keypad's 0 to 9 and its decimal point, with NumLock on and with it off.
-struct KeypadKey {
-    unsigned keycode;
-    UINT digit;
-    UINT navigation;
-};
-const KeypadKey keypadKeys[] = {
-    {90, VK_NUMPAD0, VK_INSERT}, {87, VK_NUMPAD1, VK_END},    {88, VK_NUMPAD2, VK_DOWN},
-    {89, VK_NUMPAD3, VK_NEXT},   {83, VK_NUMPAD4, VK_LEFT},   {84, VK_NUMPAD5, VK_CLEAR},
-    {85, VK_NUMPAD6, VK_RIGHT},  {79, VK_NUMPAD7, VK_HOME},   {80, VK_NUMPAD8, VK_UP},
-    {81, VK_NUMPAD9, VK_PRIOR},  {91, VK_DECIMAL, VK_DELETE},
-};
-
-// The punctuation codes by the character a key types unshifted, wherever the layout puts it.
-const KeyCode punctuation[] = {
-    {';', VK_OEM_1},      {'/', VK_OEM_2},     {'`', VK_OEM_3},    {'[', VK_OEM_4},
-    {'\\', VK_OEM_5},     {']', VK_OEM_6},     {'\'', VK_OEM_7},   {',', VK_OEM_COMMA},
-    {'.', VK_OEM_PERIOD}, {'-', VK_OEM_MINUS}, {'=', VK_OEM_PLUS}, {'+', VK_OEM_PLUS},
-};
+// The keypad from keycode 79 (7) to 91 (the decimal point): digits with NumLock on, 0 with it
+// off (the navigation keys, which the program does not read).
+constexpr unsigned firstKeypadKey = 79;
+const UINT keypad[] = {VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, 0,          VK_NUMPAD4,
+                       VK_NUMPAD5, VK_NUMPAD6, 0,          VK_NUMPAD1, VK_NUMPAD2,
+                       VK_NUMPAD3, VK_NUMPAD0, 0};
 
 // The letter at a key's place on a US keyboard, or 0.
 UINT placeLetter(unsigned keycode) {
@@ -71,22 +32,18 @@ UINT placeLetter(unsigned keycode) {
     return 0;
 }
 
-template <std::size_t count>
-UINT lookUp(const KeyCode (&table)[count], unsigned key) {
-    for (const KeyCode &entry : table) {
-        if (entry.keycode == key) {
-            return entry.code;
-        }
-    }
-    return 0;
+KeySym unshifted(Display *display, unsigned keycode, unsigned group) {
+    return XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), group, 0);
+}
+
+bool isLatinLetter(KeySym symbol) {
+    return symbol >= 'a' && symbol <= 'z';
 }
 
 // A Latin layout puts Latin letters on the letter keys; others (Cyrillic, Greek, ...) do not.
 bool latinLayout(Display *display, unsigned group) {
     for (unsigned keycode = firstRow; keycode < thirdRow + 7; ++keycode) {
-        const KeySym symbol =
-            XkbKeycodeToKeysym(display, static_cast<::KeyCode>(keycode), group, 0);
-        if (placeLetter(keycode) != 0 && symbol >= 'a' && symbol <= 'z') {
+        if (placeLetter(keycode) != 0 && isLatinLetter(unshifted(display, keycode, group))) {
             return true;
         }
     }
@@ -98,22 +55,14 @@ bool latinLayout(Display *display, unsigned group) {
 namespace platform {
 
 UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadDigits) {
-    const UINT letter = placeLetter(keycode);
-    const UINT placePunctuation = lookUp(punctuationKeys, keycode);
     const unsigned group = XkbGroupForCoreState(state);
-    if ((letter != 0 || placePunctuation != 0) && latinLayout(display, group)) {
-        const KeySym symbol =
-            XkbKeycodeToKeysym(display, static_cast<::KeyCode>(keycode), group, 0);
-        if (symbol >= 'a' && symbol <= 'z') {
-            return static_cast<UINT>(symbol - 'a' + 'A');
-        }
-        const UINT code = lookUp(punctuation, static_cast<unsigned>(symbol));
-        if (code != 0) {
-            return code;
-        }
+    const KeySym symbol = unshifted(display, keycode, group);
+    if (isLatinLetter(symbol)) {
+        return static_cast<UINT>(symbol - 'a' + 'A');
     }
-    if (letter != 0 || placePunctuation != 0) {
-        return letter != 0 ? letter : placePunctuation;
+    const UINT letter = placeLetter(keycode);
+    if (letter != 0) {
+        return latinLayout(display, group) ? 0 : letter;
     }
     // The digit row runs 1 to 9, then 0, whatever the layout puts on it.
     if (keycode >= 10 && keycode <= 19) {
@@ -122,15 +71,19 @@ UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadD
     if (keycode >= 67 && keycode <= 76) {
         return VK_F1 + (keycode - 67);
     }
-    if (keycode == 95 || keycode == 96) {
-        return VK_F10 + 1 + (keycode - 95);
+    switch (keycode) {
+    case 9:
+        return VK_ESCAPE;
+    case 82: // the keypad's minus
+        return VK_SUBTRACT;
+    case 129: // the keypad's separator
+        return VK_SEPARATOR;
+    default:
+        break;
     }
-    for (const KeypadKey &key : keypadKeys) {
-        if (key.keycode == keycode) {
-            return keypadDigits ? key.digit : key.navigation;
-        }
-    }
-    return lookUp(otherKeys, keycode);
+    const unsigned place = keycode - firstKeypadKey;
+    const bool onKeypad = keycode >= firstKeypadKey && place < sizeof keypad / sizeof keypad[0];
+    return onKeypad && keypadDigits ? keypad[place] : 0;
 }
 
 } // namespace platform

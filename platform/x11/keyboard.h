@@ -8,7 +8,7 @@
 namespace platform {
 
 // The virtual-key code of a key (an X keycode) in the keyboard group of `state`, or 0 for keys
-// that have none here. With `keypadDigits` the keypad gives its digits, else its navigation codes.
+// the program does not read. With `keypadDigits` the keypad gives its digits, else nothing.
 UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadDigits);
 
 } // namespace platform

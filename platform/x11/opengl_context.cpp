@@ -26,17 +26,14 @@ struct Pacing {
     bool asked;     // the swap interval was asked for
     bool decided;   // whether to wait is known
     bool waits;     // the platform waits
-    int swaps;      // counted before the decision, then up to the next look at the period
+    int swaps;      // counted before the decision
     int quickSwaps; // of the counted ones, those that took less than half the period
-    long period;    // microseconds
     timespec last;  // when the previous swap returned
 };
 Pacing pacing;
 
-// How many swaps tell whether the driver waits, and how often the period is read again (the
-// display mode may have changed).
+// How many swaps tell whether the driver waits.
 constexpr int swapsToDecide = 8;
-constexpr int swapsBetweenPeriods = 64;
 
 // The handle table holds the GLX context itself.
 GLXContext findContext(HGLRC handle) {
@@ -98,24 +95,20 @@ void pace() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     const timespec last = pacing.last;
     pacing.last = now;
+    // Read once, and again after the display mode changed.
+    const long period = platform::refreshPeriod();
     if (last.tv_sec == 0 && last.tv_nsec == 0) {
-        pacing.period = platform::refreshPeriod();
         return;
     }
     const long elapsed = microsecondsBetween(last, now);
     if (!pacing.decided) {
-        pacing.quickSwaps += elapsed < pacing.period / 2 ? 1 : 0;
+        pacing.quickSwaps += elapsed < period / 2 ? 1 : 0;
         pacing.decided = ++pacing.swaps == swapsToDecide;
         pacing.waits = pacing.decided && pacing.quickSwaps > swapsToDecide / 2;
-        pacing.swaps = pacing.decided ? 0 : pacing.swaps;
         return;
     }
-    if (++pacing.swaps == swapsBetweenPeriods) {
-        pacing.swaps = 0;
-        pacing.period = platform::refreshPeriod();
-    }
-    if (pacing.waits && elapsed < pacing.period) {
-        const timespec due = later(last, pacing.period);
+    if (pacing.waits && elapsed < period) {
+        const timespec due = later(last, period);
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
         pacing.last = due;
     }
