@@ -36,16 +36,6 @@ DesktopMode desktop;
 // until then.
 long period = 0;
 
-bool randrOffered() {
-    static int offered = -1;
-    if (offered < 0) {
-        int event = 0, error = 0, major = 0, minor = 0;
-        offered = XRRQueryExtension(connection.display, &event, &error) &&
-                  XRRQueryVersion(connection.display, &major, &minor) && (major > 1 || minor >= 2);
-    }
-    return offered != 0;
-}
-
 // Looks at the output now; false without RandR or an output driven.
 bool lookAtOutput() {
     if (output.crtc != nullptr) {
@@ -58,7 +48,8 @@ bool lookAtOutput() {
         XRRFreeScreenResources(output.resources);
     }
     output = Output();
-    if (connection.display == nullptr || !randrOffered()) {
+    // Without RandR the resources are null.
+    if (connection.display == nullptr) {
         return false;
     }
     output.resources = XRRGetScreenResourcesCurrent(connection.display, connection.root);

@@ -115,25 +115,15 @@ bool setSize(FT_Face face, const LogicalFont &font) {
     return FT_Set_Char_Size(face, std::lround(xEm * 64), std::lround(yEm * 64), 72, 72) == 0;
 }
 
-// The rendered glyph as glBitmap wants it: rows bottom-up, each a whole number of bytes. The
-// buffer is never empty, since Mesa refuses a display list built from a null bitmap.
+// The rendered one-bit glyph as glBitmap wants it: rows bottom-up, each a whole number of bytes.
+// The buffer is never empty, since Mesa refuses a display list built from a null bitmap.
 void bitmapRows(const FT_Bitmap &bitmap, std::vector<GLubyte> &bits) {
-    const unsigned width = bitmap.width;
     const unsigned rows = bitmap.rows;
-    const unsigned rowBytes = (width + 7) / 8;
+    const unsigned rowBytes = (bitmap.width + 7) / 8;
     bits.assign(rowBytes * rows > 0 ? rowBytes * rows : 1, 0);
     for (unsigned row = 0; row < rows; ++row) {
-        const unsigned char *source = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
-        GLubyte *target = &bits[(rows - 1 - row) * rowBytes];
-        if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
-            std::memcpy(target, source, rowBytes);
-            continue;
-        }
-        for (unsigned x = 0; x < width; ++x) {
-            if (source[x] >= 128) {
-                target[x / 8] |= static_cast<GLubyte>(0x80 >> (x % 8));
-            }
-        }
+        std::memcpy(&bits[(rows - 1 - row) * rowBytes],
+                    bitmap.buffer + static_cast<long>(row) * bitmap.pitch, rowBytes);
     }
 }
 
@@ -245,8 +235,7 @@ bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, D
     if (face == nullptr) {
         return false;
     }
-    if (!setSize(face, font->font) &&
-        (face->num_fixed_sizes == 0 || FT_Select_Size(face, 0) != 0)) {
+    if (!setSize(face, font->font)) {
         FT_Done_Face(face);
         return false;
     }
