@@ -2,8 +2,8 @@
 // what the end-to-end tests cannot see: keys under a layout without Latin letters, the keypad
 // with NumLock, system keys, the release of a key pressed elsewhere, the buttons and place each
 // pointer message carries, a close signal that comes while the queue is full, refused modes,
-// ended handles and the glyphs. Each test gets a captioned window of 800 x 600 at (0, 0) whose
-// messages are recorded. Keys come from the X server, sent with xdotool.
+// ended handles and the glyphs. Each test gets a captioned window of 800 x 600 at (0, 0). Keys
+// come from the X server, sent with xdotool.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -20,25 +20,11 @@
 
 namespace {
 
-std::vector<MSG> received; // by pumpUntil
+using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
+Messages keys; // the key messages pumpUntil takes, without the repeats of a held key
 
 bool run(const std::string &command) {
     return std::system(command.c_str()) == 0;
-}
-
-using Messages = std::vector<std::tuple<UINT, WPARAM, LPARAM>>;
-
-// The key messages received, without the repeats of a held key.
-Messages keyMessages() {
-    Messages keys;
-    for (const MSG &m : received) {
-        const auto key = std::make_tuple(m.message, m.wParam, m.lParam);
-        if (m.message >= WM_KEYDOWN && m.message <= WM_SYSKEYUP &&
-            (keys.empty() || keys.back() != key)) {
-            keys.push_back(key);
-        }
-    }
-    return keys;
 }
 
 struct Platform : ::testing::Test {
@@ -59,7 +45,7 @@ struct Platform : ::testing::Test {
                                  800, 600, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
         pumpUntil([&] { return platform::window.top > 0; }); // framed by the window manager
-        received.clear();
+        keys.clear();
     }
     void TearDown() override { DestroyWindow(window); }
     Window drawable() { return platform::window.drawable; }
@@ -72,7 +58,11 @@ struct Platform : ::testing::Test {
                 return false;
             }
             while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                received.push_back(message);
+                const auto key = std::make_tuple(message.message, message.wParam, message.lParam);
+                if (message.message >= WM_KEYDOWN && message.message <= WM_SYSKEYUP &&
+                    (keys.empty() || keys.back() != key)) {
+                    keys.push_back(key);
+                }
             }
         }
         return true;
@@ -145,11 +135,11 @@ TEST_F(Platform, KeysFollowTheLayoutNumLockAltAndTheFocus) {
         if (run("xset q | grep -q 'Num Lock: *on'") != keyCase.numLock) {
             ASSERT_TRUE(run("xdotool key Num_Lock"));
         }
-        received.clear();
+        keys.clear();
         ASSERT_TRUE(run("xdotool " + keyCase.keys));
         const DWORD start = GetTickCount(); // and nothing more comes
         pumpUntil([&] { return GetTickCount() - start > 300; });
-        EXPECT_EQ(keyMessages(), keyCase.messages) << keyCase.layout << ": " << keyCase.keys;
+        EXPECT_EQ(keys, keyCase.messages) << keyCase.layout << ": " << keyCase.keys;
     }
     run("setxkbmap -layout us; xset q | grep -q 'Num Lock: *on' && xdotool key Num_Lock");
     XDestroyWindow(display, other);
@@ -249,7 +239,7 @@ TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
                     (DeleteObject(made[3]) && wglDeleteContext(made[2]) && DestroyWindow(made[0])));
     }
     window = fresh[0];
-    std::vector<void *> handles = {nullptr, &received, reinterpret_cast<void *>(0xDEADBEEF)};
+    std::vector<void *> handles = {nullptr, &keys, reinterpret_cast<void *>(0xDEADBEEF)};
     for (int kind = 0; kind < 4; ++kind) {
         EXPECT_EQ(LOWORD(stale[kind].value), LOWORD(fresh[kind].value)) << "same slot " << kind;
         handles.insert(handles.end(), {stale[kind].value, fresh[kind].value});
