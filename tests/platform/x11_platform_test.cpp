@@ -157,12 +157,17 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndAFullQueueKeepsTheCloseSignal
         event.xbutton = {type,  0,      False, display, drawable(), platform::connection.root,
                          None,  0,      x,     10,      x + 100,    110,
                          state, button, True};
-        XSendEvent(display, drawable(), False,
-                   type == ButtonPress ? ButtonPressMask : PointerMotionMask, &event);
+        const long mask = type == MotionNotify  ? PointerMotionMask
+                          : type == ButtonPress ? ButtonPressMask
+                                                : ButtonReleaseMask;
+        XSendEvent(display, drawable(), False, mask, &event);
     };
     send(ButtonPress, ControlMask, Button3, 20);
+    send(ButtonRelease, Button3Mask, Button3, 900);
+    send(ButtonPress, 0, Button4, 20);
     send(ButtonPress, ControlMask, Button5, 20);
     Messages expected = {{WM_RBUTTONDOWN, MK_CONTROL | MK_RBUTTON, MAKELPARAM(20, 10)},
+                         {WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(120, 110)},
                          {WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, -120), MAKELPARAM(120, 110)}};
     const unsigned states[] = {0, ControlMask | Button3Mask, Button1Mask};
     const WPARAM bits[] = {0, MK_CONTROL | MK_RBUTTON, MK_LBUTTON};
@@ -189,7 +194,8 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndAFullQueueKeepsTheCloseSignal
 }
 
 // Xvfb offers one mode, its own 1280 x 1024 at 32 bits (the end-to-end tests see a size refused):
-// another depth or frequency is refused too, also while full screen, which then stays.
+// another depth or frequency is refused too, also while full screen, which then stays. The
+// pointer's place is on the screen.
 TEST_F(Platform, OnlyOfferedModesAreTaken) {
     DEVMODEA current = {};
     ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current));
@@ -209,6 +215,9 @@ TEST_F(Platform, OnlyOfferedModesAreTaken) {
             << bits << " " << frequency;
         EXPECT_TRUE(pumpUntil([&] { return run(fullScreen) == full; })) << bits << " " << frequency;
     }
+    POINT pointer = {0, 0}; // where SetUp put it, on the screen
+    ASSERT_TRUE(GetCursorPos(&pointer));
+    EXPECT_EQ(std::make_pair(pointer.x, pointer.y), std::make_pair(LONG{1270}, LONG{1010}));
 }
 
 // A handle under test, passed as whichever kind of handle a call takes.
@@ -245,9 +254,14 @@ TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
         handles.insert(handles.end(), {stale[kind].value, fresh[kind].value});
     }
     const std::tuple<const char *, int, std::function<bool(H)>> calls[] = {
+        {"GetWindowLongA", 0, [](H h) { return !GetWindowLongA(h, GWL_STYLE); }},
+        {"SetWindowLongA", 0, [](H h) { return !SetWindowLongA(h, GWL_STYLE, 0); }},
         {"SetWindowPos", 0, [](H h) { return !SetWindowPos(h, h, 1, 1, 9, 9, 0); }},
         {"GetDC", 0, [](H h) { return h.value == nullptr || !GetDC(h); }},
+        {"ReleaseDC", 1, [&](H h) { return !ReleaseDC(fresh[0], h); }},
+        {"ChoosePixelFormat", 1, [&](H h) { return !ChoosePixelFormat(h, &format); }},
         {"SetPixelFormat", 1, [&](H h) { return !SetPixelFormat(h, 1, &format); }},
+        {"wglCreateContext", 1, [](H h) { return !wglCreateContext(h); }},
         {"SwapBuffers", 1, [](H h) { return !SwapBuffers(h); }},
         {"wglUseFontBitmapsA", 1, [](H h) { return !wglUseFontBitmapsA(h, 32, 1, 1); }},
         {"wglMakeCurrent", 2, [&](H h) { return !h.value || !wglMakeCurrent(fresh[1], h); }},
