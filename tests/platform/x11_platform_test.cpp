@@ -79,7 +79,9 @@ struct Platform : ::testing::Test {
     }
 };
 
-// Keys as press and release, each run of xdotool in a layout, with NumLock on or off. Without
+// Keys as press and release, each run of xdotool in a layout, with NumLock on or off. Letters
+// follow the layout (AZERTY's a on the US Q place is A, its comma on the M place nothing; Dvorak's
+// apostrophe on the Q place nothing); the digit row gives its digits, shifted or not. Without
 // Latin letters the letter keys keep the codes of their places; the keypad gives digits with
 // NumLock on and Shift up, else nothing the program reads. While Alt is held without Ctrl keys
 // are system keys; AltGr is Ctrl and Alt together. As on Windows a key's release goes to the
@@ -110,6 +112,8 @@ TEST_F(Platform, KeysFollowTheLayoutNumLockAltAndTheFocus) {
         Messages messages;
     } cases[] = {
         {"ru", false, "key Cyrillic_ef Cyrillic_be 5 F4", typed({'A', '5', VK_F4})},
+        {"fr", false, "key a q m comma ampersand 2", typed({'A', 'Q', 'M', '1', '2'})},
+        {"us -variant dvorak", false, "key o u apostrophe", typed({'O', 'U'})},
         {"us", true,
          "key KP_Insert KP_End KP_Down KP_Next KP_Left KP_Begin KP_Right KP_Home KP_Up KP_Prior "
          "KP_Delete keydown shift key KP_Right keyup shift key KP_Subtract",
