@@ -96,15 +96,6 @@ DWORD bitsPerPixel() {
     return depth > 16 ? 32 : static_cast<DWORD>(depth);
 }
 
-// The program reads the size and passes the record back with a new one.
-void describe(const XRRModeInfo &mode, DEVMODEA *record) {
-    record->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-    record->dmBitsPerPel = bitsPerPixel();
-    record->dmPelsWidth = mode.width;
-    record->dmPelsHeight = mode.height;
-    record->dmDisplayFrequency = static_cast<DWORD>(std::lround(rateOf(mode)));
-}
-
 // The offered mode with the request's width, height, depth and frequency. A frequency of 0 or 1
 // is the display's default: then another one is taken where the size is offered only at that.
 const XRRModeInfo *offeredMode(const DEVMODEA &request) {
@@ -208,16 +199,22 @@ int GetSystemMetrics(int nIndex) {
                                  : DisplayHeight(connection.display, connection.screen);
 }
 
-// The current mode alone is told, the one the program asks for.
+// The current mode alone is told, the one the program asks for. The program reads the size and
+// passes the record back with a new one.
 BOOL EnumDisplaySettingsA(LPCSTR, DWORD iModeNum, DEVMODEA *lpDevMode) {
-    if (lpDevMode == nullptr || iModeNum != ENUM_CURRENT_SETTINGS || !lookAtOutput()) {
+    const XRRModeInfo *mode =
+        lpDevMode != nullptr && iModeNum == ENUM_CURRENT_SETTINGS && lookAtOutput()
+            ? modeInfo(output.crtc->mode)
+            : nullptr;
+    if (mode == nullptr) {
         return FALSE;
     }
-    const XRRModeInfo *mode = modeInfo(output.crtc->mode);
-    if (mode != nullptr) {
-        describe(*mode, lpDevMode);
-    }
-    return mode != nullptr;
+    lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    lpDevMode->dmBitsPerPel = bitsPerPixel();
+    lpDevMode->dmPelsWidth = mode->width;
+    lpDevMode->dmPelsHeight = mode->height;
+    lpDevMode->dmDisplayFrequency = static_cast<DWORD>(std::lround(rateOf(*mode)));
+    return TRUE;
 }
 
 // A record that marks no field (or none at all) returns to the desktop's mode. In a host's window

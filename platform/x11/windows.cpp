@@ -1,7 +1,7 @@
 // Window classes and top-level windows on Xlib: creation with WM_CREATE, destruction with
-// WM_DESTROY, the default window procedure, the style word, what the window manager is asked,
-// the cursor's display count and the stock icons and cursors. Where a screen-saver host's window
-// stands for the screen, the program's window is drawn into it instead of being made.
+// WM_DESTROY, the default window procedure, the style word, what the window manager is asked and
+// the cursor's display count. Where a screen-saver host's window stands for the screen, the
+// program's window is drawn into it instead of being made.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <strings.h>
@@ -13,8 +13,6 @@
 #include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
 #include "platform/x11/windows.h"
-
-struct HICON__ {};
 
 namespace {
 
@@ -31,9 +29,6 @@ WindowClass windowClass;
 // The atom Windows gives to the first class registered.
 constexpr ATOM firstClassAtom = 0xC000;
 
-// The predefined icon and cursor the program loads, IDI_APPLICATION and IDC_ARROW: both 32512.
-HICON__ applicationIcon, arrowCursor;
-
 // Win32 shows the cursor while this count is 0 or more; over a host's window the pointer is the
 // host's.
 int cursorCount = 0;
@@ -49,10 +44,6 @@ int pixelFormat[] = {
 // window: where a host holds them, the program goes without.
 constexpr long inputEvents = KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask;
 constexpr long buttonEvents = ButtonPressMask | ButtonReleaseMask;
-
-HICON__ *findStock(HICON__ &stock, HINSTANCE instance, LPCSTR name) {
-    return instance == nullptr && name == MAKEINTRESOURCEA(32512) ? &stock : nullptr;
-}
 
 // Compared without case, as Windows does.
 bool isRegistered(LPCSTR name) {
@@ -433,10 +424,12 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
     return TRUE;
 }
 
-HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    return findStock(applicationIcon, hInstance, lpIconName);
+// The program hands the icon and the cursor only to its window class, which keeps neither: an X
+// window shows the window manager's icon and the desktop's pointer.
+HICON LoadIconA(HINSTANCE, LPCSTR) {
+    return nullptr;
 }
 
-HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-    return findStock(arrowCursor, hInstance, lpCursorName);
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
+    return nullptr;
 }
