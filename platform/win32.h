@@ -49,9 +49,6 @@ typedef LONG_PTR LRESULT;
 // Calling conventions mean nothing off Windows.
 #define WINAPI
 #define CALLBACK
-#ifndef APIENTRY
-#define APIENTRY
-#endif
 
 // Handles are pointers to distinct incomplete types, so that one kind cannot be passed for
 // another; GDI objects of every kind also pass as HGDIOBJ.
@@ -82,13 +79,10 @@ typedef HMIDIOUT *LPHMIDIOUT;
 #define CALLBACK_NULL 0x00000000L
 
 #define MMSYSERR_NOERROR 0
-#define MMSYSERR_BADDEVICEID 2
 #define MMSYSERR_ALLOCATED 4
 #define MMSYSERR_INVALHANDLE 5
 #define MMSYSERR_NODRIVER 6
 #define MMSYSERR_NOMEM 7
-#define MMSYSERR_INVALFLAG 10
-#define MMSYSERR_INVALPARAM 11
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
@@ -118,8 +112,6 @@ typedef struct tagPOINT {
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
-#define WM_MBUTTONDOWN 0x0207
-#define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
 
 #define WHEEL_DELTA 120
@@ -134,32 +126,9 @@ typedef struct tagPOINT {
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
-// Virtual-key codes. Letters and main-keyboard digits are their upper-case characters.
-#define VK_BACK 0x08
-#define VK_TAB 0x09
-#define VK_CLEAR 0x0C
-#define VK_RETURN 0x0D
-#define VK_SHIFT 0x10
-#define VK_CONTROL 0x11
-#define VK_MENU 0x12
-#define VK_PAUSE 0x13
-#define VK_CAPITAL 0x14
+// Virtual-key codes of the keys the program reads, and of the keypad's digits. Letters and
+// main-keyboard digits are their upper-case characters.
 #define VK_ESCAPE 0x1B
-#define VK_SPACE 0x20
-#define VK_PRIOR 0x21
-#define VK_NEXT 0x22
-#define VK_END 0x23
-#define VK_HOME 0x24
-#define VK_LEFT 0x25
-#define VK_UP 0x26
-#define VK_RIGHT 0x27
-#define VK_DOWN 0x28
-#define VK_SNAPSHOT 0x2C
-#define VK_INSERT 0x2D
-#define VK_DELETE 0x2E
-#define VK_LWIN 0x5B
-#define VK_RWIN 0x5C
-#define VK_APPS 0x5D
 #define VK_NUMPAD0 0x60
 #define VK_NUMPAD1 0x61
 #define VK_NUMPAD2 0x62
@@ -170,31 +139,12 @@ typedef struct tagPOINT {
 #define VK_NUMPAD7 0x67
 #define VK_NUMPAD8 0x68
 #define VK_NUMPAD9 0x69
-#define VK_MULTIPLY 0x6A
-#define VK_ADD 0x6B
 #define VK_SEPARATOR 0x6C
 #define VK_SUBTRACT 0x6D
-#define VK_DECIMAL 0x6E
-#define VK_DIVIDE 0x6F
 #define VK_F1 0x70
 #define VK_F3 0x72
 #define VK_F4 0x73
 #define VK_F5 0x74
-#define VK_F10 0x79
-#define VK_NUMLOCK 0x90
-#define VK_SCROLL 0x91
-#define VK_OEM_1 0xBA
-#define VK_OEM_PLUS 0xBB
-#define VK_OEM_COMMA 0xBC
-#define VK_OEM_MINUS 0xBD
-#define VK_OEM_PERIOD 0xBE
-#define VK_OEM_2 0xBF
-#define VK_OEM_3 0xC0
-#define VK_OEM_4 0xDB
-#define VK_OEM_5 0xDC
-#define VK_OEM_6 0xDD
-#define VK_OEM_7 0xDE
-#define VK_OEM_102 0xE2
 
 // Window and class styles.
 #define WS_POPUP 0x80000000L
@@ -238,21 +188,6 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszClassName;
 } WNDCLASSA;
 
-typedef struct tagCREATESTRUCTA {
-    void *lpCreateParams;
-    HINSTANCE hInstance;
-    HMENU hMenu;
-    HWND hwndParent;
-    int cy;
-    int cx;
-    int y;
-    int x;
-    LONG style;
-    LPCSTR lpszName;
-    LPCSTR lpszClass;
-    DWORD dwExStyle;
-} CREATESTRUCTA;
-
 typedef struct tagMSG {
     HWND hwnd;
     UINT message;
@@ -272,7 +207,6 @@ typedef struct tagMSG {
 #define DM_BITSPERPEL 0x00040000L
 #define DM_PELSWIDTH 0x00080000L
 #define DM_PELSHEIGHT 0x00100000L
-#define DM_DISPLAYFLAGS 0x00200000L
 #define DM_DISPLAYFREQUENCY 0x00400000L
 
 // Only the fields the program and the platform use are named; the others keep their room, so

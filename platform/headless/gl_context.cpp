@@ -74,22 +74,17 @@ bool createContext(int width, int height, const char **error) {
         return resizeTarget(width, height) || fail(error, "cannot make a drawing target");
     }
     const char *extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (extensions == nullptr ||
+    const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (extensions == nullptr || getPlatformDisplay == nullptr ||
         std::strstr(extensions, "EGL_MESA_platform_surfaceless") == nullptr) {
         return fail(error, "EGL has no surfaceless platform (Mesa's EGL is needed)");
     }
-    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-        eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (getPlatformDisplay == nullptr) {
-        return fail(error, "EGL lacks eglGetPlatformDisplayEXT");
-    }
     current.display =
         getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (current.display == EGL_NO_DISPLAY || !eglInitialize(current.display, nullptr, nullptr)) {
-        return fail(error, "cannot open the surfaceless EGL display");
-    }
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        return fail(error, "EGL cannot bind the desktop OpenGL API");
+    if (current.display == EGL_NO_DISPLAY || !eglInitialize(current.display, nullptr, nullptr) ||
+        !eglBindAPI(EGL_OPENGL_API)) {
+        return fail(error, "cannot open the surfaceless EGL display for desktop OpenGL");
     }
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
                                        EGL_OPENGL_BIT, EGL_NONE};

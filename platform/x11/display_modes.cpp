@@ -32,15 +32,9 @@ struct DesktopMode {
 };
 DesktopMode desktop;
 
-bool randrOffered() {
-    static int offered = -1;
-    if (offered < 0) {
-        int event = 0, error = 0, major = 0, minor = 0;
-        offered = XRRQueryExtension(connection.display, &event, &error) &&
-                  XRRQueryVersion(connection.display, &major, &minor) && (major > 1 || minor >= 2);
-    }
-    return offered != 0;
-}
+// The refresh period of the current mode in microseconds, read once and again after a change; 0
+// until then.
+long period = 0;
 
 // Looks at the output now; false without RandR or an output driven.
 bool lookAtOutput() {
@@ -54,7 +48,8 @@ bool lookAtOutput() {
         XRRFreeScreenResources(output.resources);
     }
     output = Output();
-    if (connection.display == nullptr || !randrOffered()) {
+    // Without RandR the resources are null.
+    if (connection.display == nullptr) {
         return false;
     }
     output.resources = XRRGetScreenResourcesCurrent(connection.display, connection.root);
@@ -101,43 +96,19 @@ DWORD bitsPerPixel() {
     return depth > 16 ? 32 : static_cast<DWORD>(depth);
 }
 
-void describe(const XRRModeInfo &mode, DEVMODEA *record) {
-    std::memset(record->dmDeviceName, 0, sizeof record->dmDeviceName);
-    record->dmFields =
-        DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
-    record->dmBitsPerPel = bitsPerPixel();
-    record->dmPelsWidth = mode.width;
-    record->dmPelsHeight = mode.height;
-    record->dmDisplayFlags = 0;
-    record->dmDisplayFrequency = static_cast<DWORD>(std::lround(rateOf(mode)));
-}
-
-// The offered mode with the request's width, height, depth and frequency, each as now where the
-// request leaves it out (a frequency of 0 or 1 is the display's default). A request that leaves
-// the frequency out takes another one where the size is offered only at that.
+// The offered mode with the request's width, height, depth and frequency. A frequency of 0 or 1
+// is the display's default: then another one is taken where the size is offered only at that.
 const XRRModeInfo *offeredMode(const DEVMODEA &request) {
-    const XRRModeInfo *current = modeInfo(output.crtc->mode);
-    if (current == nullptr) {
-        return nullptr;
-    }
-    const DWORD fields = request.dmFields;
-    const unsigned width = (fields & DM_PELSWIDTH) ? request.dmPelsWidth : current->width;
-    const unsigned height = (fields & DM_PELSHEIGHT) ? request.dmPelsHeight : current->height;
-    const bool depthFits = !(fields & DM_BITSPERPEL) || request.dmBitsPerPel == bitsPerPixel();
-    const bool frequencyGiven = (fields & DM_DISPLAYFREQUENCY) && request.dmDisplayFrequency > 1;
-    const long frequency = frequencyGiven ? static_cast<long>(request.dmDisplayFrequency)
-                                          : std::lround(rateOf(*current));
+    const bool frequencyGiven = request.dmDisplayFrequency > 1;
     const XRRModeInfo *found = nullptr;
-    for (int i = 0; i < output.output->nmode && depthFits; ++i) {
+    for (int i = 0; i < output.output->nmode && request.dmBitsPerPel == bitsPerPixel(); ++i) {
         const XRRModeInfo *mode = modeInfo(output.output->modes[i]);
-        if (mode == nullptr || mode->width != width || mode->height != height) {
+        if (mode == nullptr || mode->width != request.dmPelsWidth ||
+            mode->height != request.dmPelsHeight) {
             continue;
         }
-        if (std::lround(rateOf(*mode)) == frequency) {
-            return mode;
-        }
-        if (!frequencyGiven && found == nullptr) {
-            found = mode;
+        if (!frequencyGiven || std::lround(rateOf(*mode)) == request.dmDisplayFrequency) {
+            found = found != nullptr ? found : mode;
         }
     }
     return found;
@@ -169,6 +140,7 @@ bool applyMode(RRMode mode, int width, int height) {
     XFlush(display);
     // Xlib's idea of the screen follows, as RandR's own event would make it.
     if (applied) {
+        period = 0;
         screen->width = width;
         screen->height = height;
         screen->mwidth = widthMm;
@@ -177,27 +149,15 @@ bool applyMode(RRMode mode, int width, int height) {
     return applied;
 }
 
-LONG enterFullScreen() {
-    LONG result = DISP_CHANGE_FAILED;
-    for (platform::WindowObject &window : platform::windows) {
-        if (window.inUse && window.shown) {
-            window.fullScreen = true;
-            platform::placeWindow(&window);
-            result = DISP_CHANGE_SUCCESSFUL;
-        }
+// The program's shown window goes full screen at a mode it set, and back at the desktop's.
+LONG holdFullScreen(bool on) {
+    platform::WindowObject &window = platform::window;
+    if (!window.inUse || !window.shown) {
+        return DISP_CHANGE_FAILED;
     }
+    window.fullScreen = on;
+    platform::placeWindow(&window);
     XFlush(connection.display);
-    return result;
-}
-
-LONG leaveFullScreen() {
-    for (platform::WindowObject &window : platform::windows) {
-        if (window.inUse && window.fullScreen) {
-            window.fullScreen = false;
-            platform::placeWindow(&window);
-        }
-    }
-    platform::restoreDesktopMode();
     return DISP_CHANGE_SUCCESSFUL;
 }
 
@@ -213,9 +173,12 @@ void restoreDesktopMode() {
 }
 
 long refreshPeriod() {
-    const XRRModeInfo *mode = lookAtOutput() ? modeInfo(output.crtc->mode) : nullptr;
-    const double rate = mode != nullptr ? rateOf(*mode) : 0;
-    return std::lround(1e6 / (rate >= 1 ? rate : 60));
+    if (period == 0) {
+        const XRRModeInfo *mode = lookAtOutput() ? modeInfo(output.crtc->mode) : nullptr;
+        const double rate = mode != nullptr ? rateOf(*mode) : 0;
+        period = std::lround(1e6 / (rate >= 1 ? rate : 60));
+    }
+    return period;
 }
 
 } // namespace platform
@@ -236,17 +199,22 @@ int GetSystemMetrics(int nIndex) {
                                  : DisplayHeight(connection.display, connection.screen);
 }
 
-// The current mode alone is told, the one the program asks for.
+// The current mode alone is told, the one the program asks for. The program reads the size and
+// passes the record back with a new one.
 BOOL EnumDisplaySettingsA(LPCSTR, DWORD iModeNum, DEVMODEA *lpDevMode) {
-    if (lpDevMode == nullptr || !lookAtOutput()) {
+    const XRRModeInfo *mode =
+        lpDevMode != nullptr && iModeNum == ENUM_CURRENT_SETTINGS && lookAtOutput()
+            ? modeInfo(output.crtc->mode)
+            : nullptr;
+    if (mode == nullptr) {
         return FALSE;
     }
-    const XRRModeInfo *mode =
-        iModeNum == ENUM_CURRENT_SETTINGS ? modeInfo(output.crtc->mode) : nullptr;
-    if (mode != nullptr) {
-        describe(*mode, lpDevMode);
-    }
-    return mode != nullptr;
+    lpDevMode->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    lpDevMode->dmBitsPerPel = bitsPerPixel();
+    lpDevMode->dmPelsWidth = mode->width;
+    lpDevMode->dmPelsHeight = mode->height;
+    lpDevMode->dmDisplayFrequency = static_cast<DWORD>(std::lround(rateOf(*mode)));
+    return TRUE;
 }
 
 // A record that marks no field (or none at all) returns to the desktop's mode. In a host's window
@@ -257,16 +225,14 @@ LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD) {
         return DISP_CHANGE_FAILED;
     }
     if (lpDevMode == nullptr || lpDevMode->dmFields == 0) {
-        return leaveFullScreen();
+        holdFullScreen(false);
+        platform::restoreDesktopMode();
+        return DISP_CHANGE_SUCCESSFUL;
     }
-    const DWORD fields = lpDevMode->dmFields;
     if (connection.host == platform::HostWindow::ready) {
-        return (!(fields & DM_PELSWIDTH) ||
-                lpDevMode->dmPelsWidth == static_cast<DWORD>(connection.hostWidth)) &&
-                       (!(fields & DM_PELSHEIGHT) ||
-                        lpDevMode->dmPelsHeight == static_cast<DWORD>(connection.hostHeight))
-                   ? DISP_CHANGE_SUCCESSFUL
-                   : DISP_CHANGE_BADMODE;
+        const bool hostSize = lpDevMode->dmPelsWidth == static_cast<DWORD>(connection.hostWidth) &&
+                              lpDevMode->dmPelsHeight == static_cast<DWORD>(connection.hostHeight);
+        return hostSize ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
     }
     const XRRModeInfo *mode = lookAtOutput() ? offeredMode(*lpDevMode) : nullptr;
     if (mode == nullptr) {
@@ -281,5 +247,5 @@ LONG ChangeDisplaySettingsA(DEVMODEA *lpDevMode, DWORD) {
             return DISP_CHANGE_FAILED;
         }
     }
-    return enterFullScreen();
+    return holdFullScreen(true);
 }

@@ -7,7 +7,7 @@ namespace platform {
 void restoreDesktopMode();
 
 // The refresh period of the display's current mode in microseconds: RandR's rate for the mode,
-// or 60 Hz when it is unknown.
+// or 60 Hz when it is unknown. RandR is asked once, and again after a change of mode.
 long refreshPeriod();
 
 } // namespace platform

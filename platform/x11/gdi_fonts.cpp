@@ -5,7 +5,6 @@
 #include <pthread.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -32,55 +31,21 @@ struct LogicalFont {
 };
 
 struct GdiObject {
-    GdiKind kind;
-    bool inUse;
+    GdiKind kind; // none while free
     LogicalFont font;
 };
 
-// The stock objects the program uses, by GetStockObject index: the black brush, and the system
-// font that a device context starts with.
-struct StockObject {
-    int index;
-    GdiObject object;
-    HGDIOBJ handle; // opened together by the first GetStockObject and never closed
-};
-StockObject stockObjects[] = {
-    {BLACK_BRUSH, {GdiKind::brush, true, {}}, nullptr},
-    {SYSTEM_FONT, {GdiKind::font, true, {16, 0, FW_NORMAL, "sans-serif"}}, nullptr},
-};
-
-constexpr int fontCapacity = 16;
-GdiObject fonts[fontCapacity];
+// The stock objects the program uses: the black brush, and the system font that a device context
+// starts with; their handles are opened by the first GetStockObject and never closed. The program
+// makes one font at a time.
+GdiObject blackBrush = {GdiKind::brush, {}};
+GdiObject systemFont = {GdiKind::font, {16, 0, FW_NORMAL, "sans-serif"}};
+HGDIOBJ brushHandle = nullptr, systemFontHandle = nullptr;
+GdiObject madeFont;
 
 GdiObject *findObject(HGDIOBJ handle) {
     return static_cast<GdiObject *>(
         platform::handleObject(handle, platform::HandleKind::gdiObject));
-}
-
-bool isStock(const GdiObject *object) {
-    return object == &stockObjects[0].object || object == &stockObjects[1].object;
-}
-
-bool selectedSomewhere(HGDIOBJ object) {
-    for (const platform::WindowObject &window : platform::windows) {
-        if (window.inUse && window.dc.font == object) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Characters 0x80 to 0x9F of the ANSI code page; the rest of it matches Unicode.
-const std::uint16_t ansiHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-FT_ULong unicodeFromAnsi(DWORD character) {
-    if (character >= 0x80 && character < 0xA0) {
-        return ansiHighControls[character - 0x80];
-    }
-    return character;
 }
 
 FT_Library freeType = nullptr;
@@ -150,31 +115,21 @@ bool setSize(FT_Face face, const LogicalFont &font) {
     return FT_Set_Char_Size(face, std::lround(xEm * 64), std::lround(yEm * 64), 72, 72) == 0;
 }
 
-// The rendered glyph as glBitmap wants it: rows bottom-up, each a whole number of bytes. The
-// buffer is never empty, since Mesa refuses a display list built from a null bitmap.
+// The rendered one-bit glyph as glBitmap wants it: rows bottom-up, each a whole number of bytes.
+// The buffer is never empty, since Mesa refuses a display list built from a null bitmap.
 void bitmapRows(const FT_Bitmap &bitmap, std::vector<GLubyte> &bits) {
-    const unsigned width = bitmap.width;
     const unsigned rows = bitmap.rows;
-    const unsigned rowBytes = (width + 7) / 8;
+    const unsigned rowBytes = (bitmap.width + 7) / 8;
     bits.assign(rowBytes * rows > 0 ? rowBytes * rows : 1, 0);
     for (unsigned row = 0; row < rows; ++row) {
-        const unsigned char *source = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
-        GLubyte *target = &bits[(rows - 1 - row) * rowBytes];
-        if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
-            std::memcpy(target, source, rowBytes);
-            continue;
-        }
-        for (unsigned x = 0; x < width; ++x) {
-            if (source[x] >= 128) {
-                target[x / 8] |= static_cast<GLubyte>(0x80 >> (x % 8));
-            }
-        }
+        std::memcpy(&bits[(rows - 1 - row) * rowBytes],
+                    bitmap.buffer + static_cast<long>(row) * bitmap.pitch, rowBytes);
     }
 }
 
 void compileGlyph(FT_Face face, DWORD character, GLuint list, std::vector<GLubyte> &bits) {
     const FT_Int32 flags = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
-    if (FT_Load_Char(face, unicodeFromAnsi(character), flags) != 0) {
+    if (FT_Load_Char(face, character, flags) != 0) {
         FT_Load_Glyph(face, 0, flags);
     }
     const FT_GlyphSlot glyph = face->glyph;
@@ -212,43 +167,25 @@ void platform::finishFonts() {
 }
 
 HGDIOBJ GetStockObject(int i) {
-    static bool opened = false;
-    if (!opened) {
-        opened = true;
-        for (StockObject &stock : stockObjects) {
-            stock.handle = platform::openHandle(platform::HandleKind::gdiObject, &stock.object);
-        }
+    if (brushHandle == nullptr) {
+        brushHandle = platform::openHandle(platform::HandleKind::gdiObject, &blackBrush);
+        systemFontHandle = platform::openHandle(platform::HandleKind::gdiObject, &systemFont);
     }
-    for (const StockObject &stock : stockObjects) {
-        if (stock.index == i) {
-            return stock.handle;
-        }
-    }
-    return nullptr;
+    return i == BLACK_BRUSH ? brushHandle : (i == SYSTEM_FONT ? systemFontHandle : nullptr);
 }
 
 HFONT CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD, DWORD, DWORD, DWORD, DWORD,
                   DWORD, DWORD, DWORD, LPCSTR pszFaceName) {
-    for (GdiObject &object : fonts) {
-        if (object.inUse) {
-            continue;
-        }
-        HGDIOBJ handle = platform::openHandle(platform::HandleKind::gdiObject, &object);
-        if (handle == nullptr) {
-            return nullptr;
-        }
-        object = GdiObject();
-        object.kind = GdiKind::font;
-        object.inUse = true;
-        object.font.height = cHeight;
-        object.font.width = cWidth < 0 ? -cWidth : cWidth;
-        object.font.weight = cWeight;
+    HGDIOBJ handle = madeFont.kind == GdiKind::none
+                         ? platform::openHandle(platform::HandleKind::gdiObject, &madeFont)
+                         : nullptr;
+    if (handle != nullptr) {
+        madeFont = GdiObject{GdiKind::font, {cHeight, cWidth < 0 ? -cWidth : cWidth, cWeight, {}}};
         if (pszFaceName != nullptr) {
-            std::strncpy(object.font.face, pszFaceName, sizeof object.font.face - 1);
+            std::strncpy(madeFont.font.face, pszFaceName, sizeof madeFont.font.face - 1);
         }
-        return static_cast<HFONT>(handle);
     }
-    return nullptr;
+    return static_cast<HFONT>(handle);
 }
 
 // Only fonts are selected here, the one kind that matters to OpenGL drawing.
@@ -263,15 +200,15 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     return previous;
 }
 
-// Stock objects are never deleted, and an object still selected into a context is not either.
+// Stock objects are never deleted.
 BOOL DeleteObject(HGDIOBJ ho) {
     GdiObject *object = findObject(ho);
-    if (object == nullptr || selectedSomewhere(ho)) {
+    if (object == nullptr) {
         return FALSE;
     }
-    if (!isStock(object)) {
+    if (object == &madeFont) {
         platform::closeHandle(ho, platform::HandleKind::gdiObject);
-        *object = GdiObject();
+        madeFont = GdiObject();
     }
     return TRUE;
 }
@@ -290,24 +227,20 @@ BOOL wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
 
 bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, DWORD listBase) {
     const GdiObject *font = findObject(fontObject);
-    if (font == nullptr || font->kind != GdiKind::font || first > 0xFF || count > 0x100 - first) {
+    // ASCII alone, where the ANSI code page and Unicode agree: the program asks for no more.
+    if (font == nullptr || font->kind != GdiKind::font || first > 0x7F || count > 0x80 - first) {
         return false;
     }
     FT_Face face = openFace(font->font);
     if (face == nullptr) {
         return false;
     }
-    if (!setSize(face, font->font) &&
-        (face->num_fixed_sizes == 0 || FT_Select_Size(face, 0) != 0)) {
+    if (!setSize(face, font->font)) {
         FT_Done_Face(face);
         return false;
     }
+    // The program keeps the other unpacking settings at OpenGL's defaults.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
-    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     std::vector<GLubyte> bits;
     for (DWORD i = 0; i < count; ++i) {

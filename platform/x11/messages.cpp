@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "platform/x11/connection.h"
-#include "platform/x11/keyboard.h"
 #include "platform/x11/messages.h"
 #include "platform/x11/windows.h"
 
@@ -23,10 +22,86 @@ int queued = 0;
 bool quitPosted = false;
 int quitCode = 0;
 
-// Keys down, by keycode, as the key events since the start tell: a press of a key down is a repeat.
-bool keysDown[256];
-// Alt went down as a system key and no other system key has come since.
-bool altAlone = false;
+// Keys become Windows virtual-key codes, for the keys the program reads. A key that types a Latin
+// letter in the event's group (unshifted) is that letter, wherever the layout puts it, as Windows'
+// own layouts make it; layouts without Latin letters keep the US places' letters, as theirs do on
+// Windows. The digit row, the function keys and the keypad go by the key's place on the keyboard,
+// its keycode (the kernel's key number plus 8, as X servers on Linux number them).
+
+// The keys by place: Q to P, A to L and Z to M, on US keyboards.
+constexpr unsigned firstRow = 24, secondRow = 38, thirdRow = 52;
+const char rowLetters[][11] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+
+// The keypad from keycode 79 (7) to 91 (the decimal point): digits with NumLock on, 0 with it
+// off (the navigation keys, which the program does not read).
+constexpr unsigned firstKeypadKey = 79;
+const UINT keypad[] = {VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, 0,          VK_NUMPAD4,
+                       VK_NUMPAD5, VK_NUMPAD6, 0,          VK_NUMPAD1, VK_NUMPAD2,
+                       VK_NUMPAD3, VK_NUMPAD0, 0};
+
+// The letter at a key's place on a US keyboard, or 0.
+UINT placeLetter(unsigned keycode) {
+    const unsigned starts[] = {firstRow, secondRow, thirdRow};
+    for (int row = 0; row < 3; ++row) {
+        const unsigned column = keycode - starts[row];
+        if (keycode >= starts[row] && column < 10 && rowLetters[row][column] != 0) {
+            return static_cast<UINT>(rowLetters[row][column]);
+        }
+    }
+    return 0;
+}
+
+KeySym unshifted(Display *display, unsigned keycode, unsigned group) {
+    return XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), group, 0);
+}
+
+bool isLatinLetter(KeySym symbol) {
+    return symbol >= 'a' && symbol <= 'z';
+}
+
+// A Latin layout puts Latin letters on the letter keys; others (Cyrillic, Greek, ...) do not.
+bool latinLayout(Display *display, unsigned group) {
+    for (unsigned keycode = firstRow; keycode < thirdRow + 7; ++keycode) {
+        if (placeLetter(keycode) != 0 && isLatinLetter(unshifted(display, keycode, group))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The virtual-key code of a key (an X keycode) in the keyboard group of `state`, or 0 for keys
+// the program does not read. With `keypadDigits` the keypad gives its digits, else nothing.
+UINT virtualKey(Display *display, unsigned keycode, unsigned state, bool keypadDigits) {
+    const unsigned group = XkbGroupForCoreState(state);
+    const KeySym symbol = unshifted(display, keycode, group);
+    if (isLatinLetter(symbol)) {
+        return static_cast<UINT>(symbol - 'a' + 'A');
+    }
+    const UINT letter = placeLetter(keycode);
+    if (letter != 0) {
+        return latinLayout(display, group) ? 0 : letter;
+    }
+    // The digit row runs 1 to 9, then 0, whatever the layout puts on it.
+    if (keycode >= 10 && keycode <= 19) {
+        return keycode == 19 ? '0' : '1' + (keycode - 10);
+    }
+    if (keycode >= 67 && keycode <= 76) {
+        return VK_F1 + (keycode - 67);
+    }
+    switch (keycode) {
+    case 9:
+        return VK_ESCAPE;
+    case 82: // the keypad's minus
+        return VK_SUBTRACT;
+    case 129: // the keypad's separator
+        return VK_SEPARATOR;
+    default:
+        break;
+    }
+    const unsigned place = keycode - firstKeypadKey;
+    const bool onKeypad = keycode >= firstKeypadKey && place < sizeof keypad / sizeof keypad[0];
+    return onKeypad && keypadDigits ? keypad[place] : 0;
+}
 
 // The modifier keys held when an input event happened, as Windows counts them: AltGr is Ctrl and
 // Alt together.
@@ -58,13 +133,10 @@ Modifiers modifiersOf(unsigned state) {
                      (state & alt) != 0 || level3, (state & maskOf(XK_Num_Lock)) != 0};
 }
 
-WPARAM modifierBits(unsigned state) {
-    return ((state & ShiftMask) ? MK_SHIFT : 0) | ((state & ControlMask) ? MK_CONTROL : 0);
-}
-
-WPARAM buttonBits(unsigned state) {
-    return ((state & Button1Mask) ? MK_LBUTTON : 0) | ((state & Button2Mask) ? MK_MBUTTON : 0) |
-           ((state & Button3Mask) ? MK_RBUTTON : 0);
+// The buttons and keys a mouse message carries: those the program reads.
+WPARAM stateBits(unsigned state) {
+    return ((state & Button1Mask) ? MK_LBUTTON : 0) | ((state & Button3Mask) ? MK_RBUTTON : 0) |
+           ((state & ControlMask) ? MK_CONTROL : 0);
 }
 
 // Client coordinates travel as two 16-bit halves, read back as signed numbers.
@@ -79,24 +151,9 @@ bool overClientArea(const platform::WindowObject *window, int x, int y) {
     return x >= 0 && y >= 0 && x < window->clientWidth && y < window->clientHeight;
 }
 
-// Whether a key's message is a system-key message, as Windows decides it from the modifiers held
-// (the key's own included): Alt's press unless Ctrl is held, and its release unless another
-// system key came in between; Ctrl's release while Alt is held; any other key while Alt is held
-// without Ctrl; F10 always.
-bool systemKey(UINT code, bool up, const Modifiers &held) {
-    if (code == VK_MENU) {
-        const bool system = up ? altAlone : !held.control;
-        altAlone = !up && system;
-        return system;
-    }
-    const bool system =
-        code == VK_CONTROL && up ? held.alt : code == VK_F10 || (held.alt && !held.control);
-    altAlone = altAlone && !system;
-    return system;
-}
-
 // A key goes to the window with the focus, wherever it was pressed: a key pressed in another
-// window and released over ours gives WM_KEYUP, as on Windows.
+// window and released over ours gives WM_KEYUP, as on Windows. While Alt is held without Ctrl
+// (AltGr is both) a key gives the system-key messages, as Windows sends them.
 void postKey(const platform::WindowObject *window, const XKeyEvent &key) {
     const bool up = key.type == KeyRelease;
     // The pressed key counts as held during its own press.
@@ -104,34 +161,19 @@ void postKey(const platform::WindowObject *window, const XKeyEvent &key) {
         XkbKeycodeToKeysym(connection.display, static_cast<KeyCode>(key.keycode), 0, 0);
     const Modifiers held = modifiersOf(key.state | (up ? 0 : maskOf(pressed)));
     // Shift turns the keypad's digits back into navigation keys, as on Windows.
-    const UINT code = platform::virtualKey(connection.display, key.keycode, key.state,
-                                           held.numLock && !held.shift);
-    const bool wasDown = keysDown[key.keycode & 0xFF];
-    keysDown[key.keycode & 0xFF] = !up;
+    const UINT code =
+        virtualKey(connection.display, key.keycode, key.state, held.numLock && !held.shift);
     if (code == 0) {
         return;
     }
-    const bool system = systemKey(code, up, held);
+    const bool system = held.alt && !held.control;
     const UINT message =
         up ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
-    // Repeat count 1; bit 29 while Alt is down; bit 30 when the key was down before; bit 31 on
-    // release.
-    DWORD flags = 1;
-    if (code == VK_MENU ? !up : held.alt) {
-        flags |= 1u << 29;
-    }
-    if (up || wasDown) {
-        flags |= 1u << 30;
-    }
-    if (up) {
-        flags |= 1u << 31;
-    }
-    post(window, message, code, static_cast<LPARAM>(flags), static_cast<DWORD>(key.time),
-         POINT{key.x_root, key.y_root});
+    post(window, message, code, 0, static_cast<DWORD>(key.time), POINT{key.x_root, key.y_root});
 }
 
-// Buttons 1 to 3 are left, middle and right; 4 and 5 the wheel's notches, one press each, a
-// delta of 120 away from the user and towards, with the position on the screen.
+// Buttons 1 and 3 are left and right (the program reads no other); 4 and 5 the wheel's notches,
+// one press each, a delta of 120 away from the user and towards, with the position on the screen.
 void postButton(const platform::WindowObject *window, const XButtonEvent &button) {
     const bool down = button.type == ButtonPress;
     const POINT pointer = {button.x_root, button.y_root};
@@ -143,32 +185,29 @@ void postButton(const platform::WindowObject *window, const XButtonEvent &button
         const short delta = button.button == Button4 ? WHEEL_DELTA : -WHEEL_DELTA;
         if (down) {
             post(window, WM_MOUSEWHEEL,
-                 MAKEWPARAM(buttonBits(button.state) | modifierBits(button.state),
-                            static_cast<WORD>(delta)),
+                 MAKEWPARAM(stateBits(button.state), static_cast<WORD>(delta)),
                  packPoint(pointer.x, pointer.y), time, pointer);
         }
         return;
     }
-    const UINT messages[3][2] = {{WM_LBUTTONUP, WM_LBUTTONDOWN},
-                                 {WM_MBUTTONUP, WM_MBUTTONDOWN},
-                                 {WM_RBUTTONUP, WM_RBUTTONDOWN}};
-    const unsigned masks[3] = {Button1Mask, Button2Mask, Button3Mask};
-    if (button.button < Button1 || button.button > Button3) {
+    if (button.button != Button1 && button.button != Button3) {
         return;
     }
     // X's state is that before the event: the button's own bit goes in on a press, out on a
     // release.
-    const unsigned index = button.button - Button1;
-    const unsigned state = down ? button.state | masks[index] : button.state & ~masks[index];
-    post(window, messages[index][down ? 1 : 0], buttonBits(state) | modifierBits(state),
-         packPoint(button.x, button.y), time, pointer);
+    const bool left = button.button == Button1;
+    const unsigned mask = left ? Button1Mask : Button3Mask;
+    const unsigned state = down ? button.state | mask : button.state & ~mask;
+    const UINT message =
+        left ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP) : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+    post(window, message, stateBits(state), packPoint(button.x, button.y), time, pointer);
 }
 
 void postMove(const platform::WindowObject *window, int x, int y, unsigned state, Time time,
               POINT pointer) {
     if (overClientArea(window, x, y)) {
-        post(window, WM_MOUSEMOVE, buttonBits(state) | modifierBits(state), packPoint(x, y),
-             static_cast<DWORD>(time), pointer);
+        post(window, WM_MOUSEMOVE, stateBits(state), packPoint(x, y), static_cast<DWORD>(time),
+             pointer);
     }
 }
 
@@ -231,23 +270,12 @@ void translate(XEvent &event) {
     }
 }
 
-// A signal asks every window to close, once there is a window to ask and room to ask them all.
+// A signal asks the window to close, once there is a window to ask and room to ask it.
 void deliverCloseSignal() {
-    if (!platform::closeRequested) {
-        return;
-    }
-    int count = 0;
-    for (const platform::WindowObject &window : platform::windows) {
-        count += window.inUse ? 1 : 0;
-    }
-    if (count == 0 || queued + count > queueCapacity) {
-        return;
-    }
-    platform::closeRequested = 0;
-    for (const platform::WindowObject &window : platform::windows) {
-        if (window.inUse) {
-            post(&window, WM_CLOSE, 0, 0, GetTickCount(), POINT{0, 0});
-        }
+    const platform::WindowObject &window = platform::window;
+    if (platform::closeRequested && window.inUse && queued < queueCapacity) {
+        platform::closeRequested = 0;
+        post(&window, WM_CLOSE, 0, 0, GetTickCount(), POINT{0, 0});
     }
 }
 
@@ -261,17 +289,6 @@ void pumpEvents() {
         XNextEvent(display, &event);
         translate(event);
     }
-}
-
-// Messages of windows that are gone are dropped, as DestroyWindow drops them on Windows.
-void dropDeadMessages() {
-    int kept = 0;
-    for (int i = 0; i < queued; ++i) {
-        if (platform::findWindow(queue[i].hwnd) != nullptr) {
-            queue[kept++] = queue[i];
-        }
-    }
-    queued = kept;
 }
 
 } // namespace
@@ -288,7 +305,6 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
     if (lpMsg == nullptr) {
         return FALSE;
     }
-    dropDeadMessages();
     deliverCloseSignal();
     if (queued == 0) {
         pumpEvents();
@@ -311,14 +327,9 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND, UINT, UINT, UINT wRemoveMsg) {
     return FALSE;
 }
 
-// No character messages are made; key messages count as translated, as on Windows.
-BOOL TranslateMessage(const MSG *lpMsg) {
-    if (lpMsg == nullptr) {
-        return FALSE;
-    }
-    const UINT message = lpMsg->message;
-    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
-           message == WM_SYSKEYUP;
+// No character messages are made: the program reads none.
+BOOL TranslateMessage(const MSG *) {
+    return FALSE;
 }
 
 LRESULT DispatchMessageA(const MSG *lpMsg) {

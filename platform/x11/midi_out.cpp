@@ -3,8 +3,8 @@
 #include "platform/win32.h"
 #include "platform/x11/synthesizer.h"
 
-// The one MIDI output device, the embedded synthesizer, reached both as the MIDI mapper and as
-// device 0. It takes one client at a time. Handles are serial numbers, so that a handle closed
+// The one MIDI output device, the embedded synthesizer, which the program opens as the MIDI
+// mapper. It takes one client at a time. Handles are serial numbers, so that a handle closed
 // once is refused from then on, even after the output has been opened again.
 
 namespace {
@@ -55,18 +55,9 @@ void playChannelMessage(fluid_synth_t *synth, DWORD status, int data1, int data2
 
 } // namespace
 
-MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR, DWORD_PTR, DWORD fdwOpen) {
-    if (phmo == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
+// The program opens the MIDI mapper, without callbacks, into a handle of its own.
+MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT, DWORD_PTR, DWORD_PTR, DWORD) {
     *phmo = nullptr;
-    if (uDeviceID != MIDI_MAPPER && uDeviceID != 0) {
-        return MMSYSERR_BADDEVICEID;
-    }
-    // No callbacks: the output never reports back.
-    if (fdwOpen != CALLBACK_NULL) {
-        return MMSYSERR_INVALFLAG;
-    }
     if (output.openHandle != 0) {
         return MMSYSERR_ALLOCATED;
     }

@@ -2,9 +2,10 @@
 // display as on Windows: SwapBuffers returns after the display's next refresh.
 #include <GL/glx.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <thread>
 
 #include "platform/x11/connection.h"
 #include "platform/x11/display_modes.h"
@@ -22,21 +23,19 @@ constexpr int offeredFormat = 1;
 // offers no way to ask, or its first swaps come far quicker than the refresh (Mesa's software
 // renderer has no refresh to wait for), the platform waits out what is left of the refresh
 // period, counted from the previous swap. Mesa's vblank_mode=0 turns the pacing off.
+using Clock = std::chrono::steady_clock;
 struct Pacing {
-    bool asked;     // the swap interval was asked for
-    bool decided;   // whether to wait is known
-    bool waits;     // the platform waits
-    int swaps;      // counted before the decision, then up to the next look at the period
-    int quickSwaps; // of the counted ones, those that took less than half the period
-    long period;    // microseconds
-    timespec last;  // when the previous swap returned
+    bool asked;             // the swap interval was asked for
+    bool decided;           // whether to wait is known
+    bool waits;             // the platform waits
+    int swaps;              // counted before the decision
+    int quickSwaps;         // of the counted ones, those that took less than half the period
+    Clock::time_point last; // when the previous swap returned
 };
 Pacing pacing;
 
-// How many swaps tell whether the driver waits, and how often the period is read again (the
-// display mode may have changed).
+// How many swaps tell whether the driver waits.
 constexpr int swapsToDecide = 8;
-constexpr int swapsBetweenPeriods = 64;
 
 // The handle table holds the GLX context itself.
 GLXContext findContext(HGLRC handle) {
@@ -44,19 +43,8 @@ GLXContext findContext(HGLRC handle) {
         platform::handleObject(handle, platform::HandleKind::renderingContext));
 }
 
-bool offered(const char *extensions, const char *name) {
-    const std::size_t length = std::strlen(name);
-    for (const char *at = std::strstr(extensions, name); at != nullptr;
-         at = std::strstr(at + length, name)) {
-        if ((at == extensions || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0')) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Swap interval 1 for the drawable, through the first of the three extensions the driver offers.
-// False when it offers none.
+// Swap interval 1 for the drawable, through the first of the three extensions the driver offers
+// (a longer name that starts with one of them comes only with it). False when it offers none.
 bool askSwapInterval(Window drawable) {
     const char *extensions = glXQueryExtensionsString(connection.display, connection.screen);
     const auto address = [](const char *name) {
@@ -65,59 +53,39 @@ bool askSwapInterval(Window drawable) {
     if (extensions == nullptr) {
         return false;
     }
-    if (offered(extensions, "GLX_EXT_swap_control")) {
+    if (std::strstr(extensions, "GLX_EXT_swap_control")) {
         reinterpret_cast<void (*)(Display *, GLXDrawable, int)>(address("glXSwapIntervalEXT"))(
             connection.display, drawable, 1);
         return true;
     }
-    if (offered(extensions, "GLX_MESA_swap_control")) {
+    if (std::strstr(extensions, "GLX_MESA_swap_control")) {
         reinterpret_cast<int (*)(unsigned)>(address("glXSwapIntervalMESA"))(1);
         return true;
     }
-    if (offered(extensions, "GLX_SGI_swap_control")) {
+    if (std::strstr(extensions, "GLX_SGI_swap_control")) {
         reinterpret_cast<int (*)(int)>(address("glXSwapIntervalSGI"))(1);
         return true;
     }
     return false;
 }
 
-long microsecondsBetween(const timespec &from, const timespec &to) {
-    return (to.tv_sec - from.tv_sec) * 1000000L + (to.tv_nsec - from.tv_nsec) / 1000;
-}
-
-timespec later(timespec moment, long microseconds) {
-    moment.tv_nsec += microseconds * 1000;
-    moment.tv_sec += moment.tv_nsec / 1000000000L;
-    moment.tv_nsec %= 1000000000L;
-    return moment;
-}
-
 // Called as a swap returns.
 void pace() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const timespec last = pacing.last;
+    const Clock::time_point now = Clock::now();
+    const Clock::time_point last = pacing.last;
     pacing.last = now;
-    if (last.tv_sec == 0 && last.tv_nsec == 0) {
-        pacing.period = platform::refreshPeriod();
+    // Read once, and again after the display mode changed.
+    const std::chrono::microseconds period(platform::refreshPeriod());
+    if (last == Clock::time_point()) {
         return;
     }
-    const long elapsed = microsecondsBetween(last, now);
     if (!pacing.decided) {
-        pacing.quickSwaps += elapsed < pacing.period / 2 ? 1 : 0;
+        pacing.quickSwaps += now - last < period / 2 ? 1 : 0;
         pacing.decided = ++pacing.swaps == swapsToDecide;
         pacing.waits = pacing.decided && pacing.quickSwaps > swapsToDecide / 2;
-        pacing.swaps = pacing.decided ? 0 : pacing.swaps;
-        return;
-    }
-    if (++pacing.swaps == swapsBetweenPeriods) {
-        pacing.swaps = 0;
-        pacing.period = platform::refreshPeriod();
-    }
-    if (pacing.waits && elapsed < pacing.period) {
-        const timespec due = later(last, pacing.period);
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
-        pacing.last = due;
+    } else if (pacing.waits && now - last < period) {
+        std::this_thread::sleep_until(last + period);
+        pacing.last = last + period;
     }
 }
 

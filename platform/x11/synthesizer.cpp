@@ -87,12 +87,11 @@ void *watchSilence(void *) {
 
 // Under deviceLock.
 bool startWatcher() {
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     pthread_t watcher;
-    synthesizer.watching = pthread_create(&watcher, &attributes, watchSilence, nullptr) == 0;
-    pthread_attr_destroy(&attributes);
+    synthesizer.watching = pthread_create(&watcher, nullptr, watchSilence, nullptr) == 0;
+    if (synthesizer.watching) {
+        pthread_detach(watcher);
+    }
     return synthesizer.watching;
 }
 
@@ -179,18 +178,10 @@ bool loadSynthesizer() {
 void dropAlsaError(const char *, int, const char *, int, const char *, ...) {}
 
 void silenceAlsa() {
-    static bool silenced = false;
-    if (silenced) {
-        return;
-    }
-    silenced = true;
-    void *alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
-    if (alsa == nullptr) {
-        return;
-    }
     using ErrorHandler = void (*)(const char *, int, const char *, int, const char *, ...);
-    using SetErrorHandler = int (*)(ErrorHandler);
-    auto setHandler = reinterpret_cast<SetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+    void *alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    const auto setHandler = reinterpret_cast<int (*)(ErrorHandler)>(
+        alsa != nullptr ? dlsym(alsa, "snd_lib_error_set_handler") : nullptr);
     if (setHandler != nullptr) {
         setHandler(dropAlsaError);
     }
@@ -199,11 +190,11 @@ void silenceAlsa() {
 // Whether SDL's audio offers an output device, without opening one. Drivers that cannot list
 // their devices count as offering one.
 bool audioOffered() {
-    silenceAlsa();
     // Once started, the audio subsystem stays up even when no device is offered: stopping it
     // waits for SDL's device watcher, which would make every later try of a machine without
     // sound slow.
     if (!synthesizer.audioStarted) {
+        silenceAlsa();
         // SIGINT and SIGTERM stay the program's.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {

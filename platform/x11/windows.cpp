@@ -1,7 +1,7 @@
 // Window classes and top-level windows on Xlib: creation with WM_CREATE, destruction with
-// WM_DESTROY, the default window procedure, the style word, what the window manager is asked,
-// the cursor's display count and the stock icons and cursors. Where a screen-saver host's window
-// stands for the screen, the program's window is drawn into it instead of being made.
+// WM_DESTROY, the default window procedure, the style word, what the window manager is asked and
+// the cursor's display count. Where a screen-saver host's window stands for the screen, the
+// program's window is drawn into it instead of being made.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <strings.h>
@@ -14,30 +14,20 @@
 #include "platform/x11/handle_table.h"
 #include "platform/x11/windows.h"
 
-struct HICON__ {
-    WORD id;
-};
-
 namespace {
 
 using platform::connection;
 
+// The program registers one window class, and names it by its name alone.
 struct WindowClass {
-    bool inUse;
+    bool registered;
     char name[256];
     WNDPROC procedure;
-    UINT style;
 };
+WindowClass windowClass;
 
-constexpr int classCapacity = 8;
-WindowClass classes[classCapacity];
-
-// The first atom Windows gives to a registered class.
+// The atom Windows gives to the first class registered.
 constexpr ATOM firstClassAtom = 0xC000;
-
-// The predefined icon and cursor the program loads: IDI_APPLICATION and IDC_ARROW.
-HICON__ applicationIcon = {32512};
-HICON__ arrowCursor = {32512};
 
 // Win32 shows the cursor while this count is 0 or more; over a host's window the pointer is the
 // host's.
@@ -55,25 +45,9 @@ int pixelFormat[] = {
 constexpr long inputEvents = KeyPressMask | KeyReleaseMask | PointerMotionMask | EnterWindowMask;
 constexpr long buttonEvents = ButtonPressMask | ButtonReleaseMask;
 
-// A resource name below 0x10000 is a number (MAKEINTRESOURCE), not a string.
-bool isResourceNumber(LPCSTR name) {
-    return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
-}
-
-HICON__ *findStock(HICON__ &stock, HINSTANCE instance, LPCSTR name) {
-    const bool found = instance == nullptr && isResourceNumber(name) &&
-                       reinterpret_cast<std::uintptr_t>(name) == stock.id;
-    return found ? &stock : nullptr;
-}
-
-// By name, compared without case as Windows does; the program never names a class by its atom.
-WindowClass *findClass(LPCSTR name) {
-    for (WindowClass &entry : classes) {
-        if (!isResourceNumber(name) && entry.inUse && strcasecmp(entry.name, name) == 0) {
-            return &entry;
-        }
-    }
-    return nullptr;
+// Compared without case, as Windows does.
+bool isRegistered(LPCSTR name) {
+    return windowClass.registered && name != nullptr && strcasecmp(windowClass.name, name) == 0;
 }
 
 bool captioned(LONG style) {
@@ -254,7 +228,7 @@ void showWindow(platform::WindowObject *window) {
 
 namespace platform {
 
-WindowObject windows[windowCapacity];
+WindowObject window;
 
 WindowObject *findWindow(HWND handle) {
     return static_cast<WindowObject *>(handleObject(handle, HandleKind::window));
@@ -265,13 +239,9 @@ DeviceContext *findDc(HDC handle) {
 }
 
 WindowObject *findWindowOf(Window drawable) {
-    for (WindowObject &window : windows) {
-        if (window.inUse &&
-            (window.drawable == drawable || (window.hosted && connection.hostWindow == drawable))) {
-            return &window;
-        }
-    }
-    return nullptr;
+    const bool found =
+        window.drawable == drawable || (window.hosted && connection.hostWindow == drawable);
+    return window.inUse && found ? &window : nullptr;
 }
 
 void placeWindow(WindowObject *window) {
@@ -328,43 +298,24 @@ void readFrame(WindowObject *window) {
 
 ATOM RegisterClassA(const WNDCLASSA *lpWndClass) {
     if (lpWndClass == nullptr || lpWndClass->lpfnWndProc == nullptr ||
-        lpWndClass->lpszClassName == nullptr || isResourceNumber(lpWndClass->lpszClassName) ||
-        std::strlen(lpWndClass->lpszClassName) >= sizeof classes[0].name ||
-        findClass(lpWndClass->lpszClassName) != nullptr) {
+        lpWndClass->lpszClassName == nullptr || windowClass.registered ||
+        std::strlen(lpWndClass->lpszClassName) >= sizeof windowClass.name) {
         return 0;
     }
-    for (int i = 0; i < classCapacity; ++i) {
-        WindowClass &entry = classes[i];
-        if (!entry.inUse) {
-            entry.inUse = true;
-            std::strcpy(entry.name, lpWndClass->lpszClassName);
-            entry.procedure = lpWndClass->lpfnWndProc;
-            entry.style = lpWndClass->style;
-            return static_cast<ATOM>(firstClassAtom + i);
-        }
-    }
-    return 0;
+    windowClass.registered = true;
+    std::strcpy(windowClass.name, lpWndClass->lpszClassName);
+    windowClass.procedure = lpWndClass->lpfnWndProc;
+    return firstClassAtom;
 }
 
 // Only top-level windows are made. The window is made hidden, gets WM_CREATE, and is shown
 // afterwards when its style holds WS_VISIBLE, in the order Windows follows. Where a host's window
 // was refused, no window is made.
-HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
-                     int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
-                     HINSTANCE hInstance, void *lpParam) {
-    const WindowClass *windowClass = findClass(lpClassName);
-    if (windowClass == nullptr || hWndParent != nullptr || connection.display == nullptr ||
+HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                     int nWidth, int nHeight, HWND, HMENU, HINSTANCE, void *) {
+    platform::WindowObject *window = &platform::window;
+    if (!isRegistered(lpClassName) || window->inUse || connection.display == nullptr ||
         connection.host == platform::HostWindow::refused) {
-        return nullptr;
-    }
-    platform::WindowObject *window = nullptr;
-    for (platform::WindowObject &slot : platform::windows) {
-        if (!slot.inUse) {
-            window = &slot;
-            break;
-        }
-    }
-    if (window == nullptr) {
         return nullptr;
     }
     *window = platform::WindowObject();
@@ -386,16 +337,11 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         return nullptr;
     }
     window->inUse = true;
-    window->procedure = windowClass->procedure;
+    window->procedure = windowClass.procedure;
     window->dc.window = window;
     applyCursor(*window);
-
-    CREATESTRUCTA create = {lpParam, hInstance,     hMenu,        hWndParent,  nHeight,  nWidth, Y,
-                            X,       window->style, lpWindowName, lpClassName, dwExStyle};
-    if (window->procedure(window->handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        DestroyWindow(window->handle);
-        return nullptr;
-    }
+    // The program reads nothing of WM_CREATE's record, and never refuses its window.
+    window->procedure(window->handle, WM_CREATE, 0, 0);
     if ((dwStyle & WS_VISIBLE) && !window->hosted) {
         showWindow(window);
     }
@@ -405,10 +351,9 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
 // A host's window stays; a window of ours inside it goes.
 BOOL DestroyWindow(HWND hWnd) {
     platform::WindowObject *window = platform::findWindow(hWnd);
-    if (window == nullptr || window->destroying) {
+    if (window == nullptr) {
         return FALSE;
     }
-    window->destroying = true;
     window->procedure(hWnd, WM_DESTROY, 0, 0);
     if (window->drawable != connection.hostWindow) {
         XDestroyWindow(connection.display, window->drawable);
@@ -423,10 +368,8 @@ BOOL DestroyWindow(HWND hWnd) {
     return TRUE;
 }
 
-LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
-    if (Msg == WM_CLOSE) {
-        DestroyWindow(hWnd);
-    }
+// The program handles WM_CLOSE itself; the defaults of the other messages do nothing here.
+LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
@@ -446,20 +389,11 @@ LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
     return previous;
 }
 
-// Moves and sizes the outer rectangle unless told not to. There is one window, so the z order is
-// not kept.
-BOOL SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
+// The program calls it only for its new style to take effect: the place, size and z order stay.
+BOOL SetWindowPos(HWND hWnd, HWND, int, int, int, int, UINT) {
     platform::WindowObject *window = platform::findWindow(hWnd);
     if (window == nullptr) {
         return FALSE;
-    }
-    if ((uFlags & SWP_NOMOVE) == 0) {
-        window->x = X;
-        window->y = Y;
-    }
-    if ((uFlags & SWP_NOSIZE) == 0) {
-        window->width = cx;
-        window->height = cy;
     }
     if (window->shown) {
         platform::placeWindow(window);
@@ -470,10 +404,8 @@ BOOL SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
 
 int ShowCursor(BOOL bShow) {
     cursorCount += bShow ? 1 : -1;
-    for (const platform::WindowObject &window : platform::windows) {
-        if (window.inUse) {
-            applyCursor(window);
-        }
+    if (platform::window.inUse) {
+        applyCursor(platform::window);
     }
     return cursorCount;
 }
@@ -492,10 +424,12 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
     return TRUE;
 }
 
-HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    return findStock(applicationIcon, hInstance, lpIconName);
+// The program hands the icon and the cursor only to its window class, which keeps neither: an X
+// window shows the window manager's icon and the desktop's pointer.
+HICON LoadIconA(HINSTANCE, LPCSTR) {
+    return nullptr;
 }
 
-HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-    return findStock(arrowCursor, hInstance, lpCursorName);
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
+    return nullptr;
 }

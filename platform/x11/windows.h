@@ -21,7 +21,6 @@ struct DeviceContext {
 
 struct WindowObject {
     bool inUse;
-    bool destroying;
     bool shown;
     // Held full screen by the window manager, at a display mode the program set.
     bool fullScreen;
@@ -44,8 +43,8 @@ struct WindowObject {
     DeviceContext dc;
 };
 
-constexpr int windowCapacity = 4;
-extern WindowObject windows[windowCapacity];
+// The program makes one window at a time.
+extern WindowObject window;
 
 // The live window behind a handle, or behind an X window drawn into; the live device context
 // behind a handle; else null.
