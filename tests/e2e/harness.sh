@@ -21,8 +21,8 @@ fail() {
     failures=$((failures + 1))
 }
 not() { ! "$@"; }
-expect() { # expect DESCRIPTION COMMAND...
-    if "${@:2}"; then say "  ok: $1"; else fail "$1"; fi
+expect() { # expect DESCRIPTION COMMAND...: fails as COMMAND does
+    if "${@:2}"; then say "  ok: $1"; else fail "$1" && return 1; fi
 }
 report() {
     [ "$failures" = 0 ] || { say "$failures check(s) failed"; exit 1; }
@@ -151,27 +151,17 @@ windows() {
     grep -c "$1" "$work/xev"
 } 2>/dev/null
 
-# The program installed under $prefix as the package installs it, for the real hosts.
-install_program() { # install_program PROGRAM
-    prefix=$work/prefix
-    install -D "$1" "$prefix/bin/nimbrost"
-    install -D -t "$prefix/libexec/nimbrost" "$(dirname "$1")/libnimbrost_program.so"
+# Makes a stand-in host's window (HOST_TOOL ARGS...): its id in $host_id, its process in $host_pid.
+host() {
+    rm -f "$work/host_id"
+    "$host_tool" "$@" >"$work/host_id" &
+    host_pid=$!
+    within 5 test -s "$work/host_id" && host_id=$(cat "$work/host_id")
 }
-# The xscreensaver daemon with the installed program as its only saver, found by its name as
-# README.md's programs: line has it; as a user other than root, since as root it starts no saver.
-# Its process in $xscreensaver, its log in $home/log; `daemon ARGS` runs xscreensaver-command.
-start_xscreensaver() {
-    home=$work/home as_user=()
-    mkdir -p "$home"
-    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
-        'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
-    if [ "$(id -u)" = 0 ]; then
-        chown -R nobody:nogroup "$home"
-        as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    fi
-    as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
-    "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-    xscreensaver=$!
-    within 20 eval 'daemon -version >/dev/null'
+# The rectangle X Y W H of the screen shows squares that move: lit, and changing between two shots.
+moving() {
+    local cx=0 cy=0
+    shot one && sleep 0.2 && shot two && [ "$(lit one "$@")" -gt 500 ] &&
+        [ "$(convert "$work/one.ppm" "$work/two.ppm" -crop "$3x$4+$1+$2" +repage -compose \
+            difference -composite -threshold 1% -format '%[fx:round(mean*w*h)]' info:)" -gt 100 ]
 }
-daemon() { "${as_user[@]}" xscreensaver-command "$@" 2>/dev/null; }
