@@ -30,6 +30,8 @@ if expect "it appears with its caption, 800 x 600 at (0, 0) outside" start_windo
     expect "squares are drawn" within 5 drawn 2000
     xdotool key F1
     expect "F1 shows light-blue text in the left strip" within 5 overlay overlay -gt 1000
+    black=$(count overlay 0 0 230 "$ch" -fill white -opaque black -fill black +opaque white)
+    expect "the panel tints the strip ($black black pixels)" [ "$black" -lt $((230 * ch / 20)) ]
     xdotool key f
     expect "F: the screen at 800 x 600, the window without its caption" \
         within 10 eval 'mode_is 800x600 && full_screen'
