@@ -11,18 +11,14 @@
 # Then an Inhibit sent by hand must un-blank the screen: the helper was listening all along. Last,
 # xsecurelock (through its saver XSECURELOCK_SAVER) and MATE's screen saver (through the theme
 # entry THEME_ENTRY) run the program.
-set -uo pipefail
-[ $# = 4 ] && [ -n "${DISPLAY:-}" ] || {
-    echo "usage: ${0##*/} PROGRAM HOST XSECURELOCK_SAVER THEME_ENTRY  (on an X display)" >&2
-    exit 2
-}
+source "$(dirname "$0")/harness.sh"
+arguments "PROGRAM HOST XSECURELOCK_SAVER THEME_ENTRY" [ $# = 4 ]
 program=$1 host_tool=$2 xsecurelock_saver=$3 theme_entry=$4
+launcher=(env SDL_AUDIODRIVER=dummy "$program")
 support=$(cd "$(dirname "$0")/../support" && pwd)
-source "$(dirname "$0")/harness.sh" env SDL_AUDIODRIVER=dummy "$program"
 chmod 755 "$work"
 daemons=()
-stop_daemons() { kill "${daemons[@]}" 2>/dev/null; }
-trap 'stop_daemons; cleanup' EXIT
+trap 'kill "${daemons[@]}" 2>/dev/null; cleanup' EXIT
 
 # The program installed under $prefix as the package installs it.
 prefix=$work/prefix
@@ -32,7 +28,7 @@ install -D "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
 
 # The xscreensaver daemon with the installed program as its only saver, found by its name as
 # README.md's programs: line has it; as a user other than root, since as root it starts no saver.
-# Its process in $xscreensaver, its log in $home/log; `daemon ARGS` runs xscreensaver-command.
+# Its log in $home/log; `daemon ARGS` runs xscreensaver-command.
 start_xscreensaver() {
     home=$work/home as_user=()
     mkdir -p "$home"
@@ -44,8 +40,7 @@ start_xscreensaver() {
     fi
     as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
     "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-    xscreensaver=$!
-    daemons+=("$xscreensaver")
+    daemons+=($!)
     within 20 eval 'daemon -version >/dev/null'
 }
 daemon() { "${as_user[@]}" xscreensaver-command "$@" 2>/dev/null; }
@@ -92,7 +87,6 @@ dbus-monitor --session "type='method_call'" >"$work/calls" 2>&1 &
 monitor=$!
 daemons+=($!)
 expect "the xscreensaver daemon answers" start_xscreensaver || report
-expect "its D-Bus helper runs" within 10 eval 'pgrep -x xscreensaver-sy >/dev/null' || report
 
 say "the program as xscreensaver's saver, in a window and in a host's window, a minute untouched"
 hosted xscreensaver eval 'daemon -activate >/dev/null' || report
@@ -110,16 +104,11 @@ done
 expect "both runs go on" eval '! ended "$windowed" && ! ended "$hosted"'
 blanked() { [ "$(printf '%s\n' "${states[@]}" | sort -u)" = blanked ]; }
 expect "the screen stays blanked (${states[*]})" blanked
-growing() {
-    local i
-    for ((i = 1; i < ${#idle[@]}; i++)); do [ "${idle[i]}" -gt "${idle[i - 1]}" ] || return; done
-    [ "${idle[-1]}" -ge 55 ]
-}
+# Strictly growing, to 55 s at least.
+growing() { printf '%s\n' "${idle[@]}" | sort -c -n -u && [ "${idle[-1]}" -ge 55 ]; }
 expect "the X server's idle time keeps growing (${idle[*]} s)" growing
 expect "the daemon's log has no \"inhibited by\"" not grep -q "inhibited by" "$home/log"
 kill -TERM "$windowed" "$hosted"
-expect "SIGTERM ends the windowed run with code 0" ends_well 5 "$windowed"
-expect "SIGTERM ends the hosted run with code 0" ends_well 5 "$hosted"
 kill "$monitor"
 forbidden='org\.(freedesktop\.ScreenSaver|gnome\.ScreenSaver|gnome\.SessionManager|kde\.'
 forbidden+='|freedesktop\.PowerManagement)'

@@ -2,14 +2,12 @@
 # faults_test.sh [--screen-case] PROGRAM: the Linux program on the current X display against what
 # can go wrong around it: soundfonts, audio, fonts, a bus that would fork, two instances, early
 # signals, and odd screens (each on a display of its own, --screen-case running one).
-set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/harness.sh"
 screen_case=0
 [ "${1:-}" = --screen-case ] && screen_case=1 && shift
-[ $# = 1 ] && [ -n "${DISPLAY:-}" ] ||
-    { echo "usage: ${0##*/} PROGRAM  (on an X display)" >&2; exit 2; }
-here=$(cd "$(dirname "$0")" && pwd)
-program=$1
-source "$here/harness.sh" "$program"
+arguments "[--screen-case] PROGRAM" [ $# = 1 ]
+program=$1 launcher=("$1")
 
 # The program said N lines (SDL's disk audio driver's own notices aside).
 said() { [ "$(grep -v 'disk i/o audio driver\|Writing to file' "$out" | grep -c .)" = "$1" ]; }
@@ -43,10 +41,11 @@ case_soundfonts() {
 
 # Runs that go on, silently: under ENVIRONMENT, CHECK holds, then ESC ends them; and the program
 # forks nothing, not even for D-Bus, which it keeps off: a fork made while its own font thread
-# runs could leave the child waiting on a lock for ever. strace records every new process.
+# runs could leave the child waiting on a lock for ever. strace records every new process; timeout
+# ends it and the program within a minute whatever happens.
 case_runs_on() {
-    local what env check launcher=(strace -f --seccomp-bpf -qq -o "$work/clones"
-        -e trace=clone,clone3,fork,vfork "$program")
+    local what env check launcher=(timeout -s KILL 60 strace -f --seccomp-bpf -qq
+        -o "$work/clones" -e trace=clone,clone3,fork,vfork "$program")
     forks() { grep -E '^[0-9]+ +(v?fork|clone3?)\(' "$work/clones" | grep -v CLONE_THREAD; }
     : >"$work/alsa.conf"
     printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$work/fonts.conf"

@@ -3,11 +3,9 @@
 # host names in XSCREENSAVER_WINDOW, with HOST (nimbrost-test-host) standing in for one: hosts'
 # windows of two kinds side by side, values that name no window, and X servers that end or have
 # no OpenGL. The real hosts run it in the desktop-session test.
-set -uo pipefail
-[ $# = 2 ] && [ -n "${DISPLAY:-}" ] ||
-    { echo "usage: ${0##*/} PROGRAM HOST  (on an X display)" >&2; exit 2; }
-program=$1 host_tool=$2
-source "$(dirname "$0")/harness.sh" env SDL_AUDIODRIVER=dummy "$program"
+source "$(dirname "$0")/harness.sh"
+arguments "PROGRAM HOST" [ $# = 2 ]
+program=$1 host_tool=$2 launcher=(env SDL_AUDIODRIVER=dummy "$1")
 # The seconds an end "within a second" is given: three for the sanitized build, which runs some
 # three times slower.
 quick=1
@@ -73,9 +71,8 @@ EOF
     expect "no window was made" [ "$(windows CreateNotify)" = 0 ]
     kill "$host_pid"
     saver abc -win
-    expect "-win ignores the variable: the window appears" find_window
-    kill -TERM "$pid"
-    expect "SIGTERM ends it with code 0, saying nothing" eval 'ends_well 5 && [ ! -s "$out" ]'
+    expect "-win ignores the variable: the window appears, nothing said" \
+        eval 'find_window && [ ! -s "$out" ]'
 }
 
 # A private X server ($private, process $server): ended under the program, or without OpenGL.

@@ -6,15 +6,14 @@
 # under valgrind, llvmpipe would spend a minute compiling its shaders. The renderer's pictures are
 # checked too: the same without memcheck, others for other frames and calendar times; and its
 # refusal of a bad option.
-set -uo pipefail
-[ $# = 2 ] && [ -n "${DISPLAY:-}" ] ||
-    { echo "usage: ${0##*/} RENDER PROGRAM  (on an X display with a window manager)" >&2; exit 2; }
+source "$(dirname "$0")/harness.sh"
+arguments "RENDER PROGRAM" [ $# = 2 ]
 render=$1
 export GALLIUM_DRIVER=softpipe
 memcheck=(valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
     --errors-for-leak-kinds=definite --keep-debuginfo=yes --child-silent-after-fork=yes
     --num-callers=40 --suppressions="$(dirname "$0")/../support/valgrind.supp")
-source "$(dirname "$0")/harness.sh" "${memcheck[@]}" "$2"
+launcher=("${memcheck[@]}" "$2")
 
 # Shows memcheck's summary of a run (its whole report when STATUS is not 0), and STATUS = 0.
 clean() { # clean LOG STATUS
