@@ -143,8 +143,9 @@ expect "the program said nothing: $(grep -i nimbrost "$work/xsecurelock.log")" \
 
 # MATE's screen saver runs the command of the theme entry chosen in its settings, and only from its
 # own folders or xscreensaver's folder of savers. It runs on the session's bus, its settings from a
-# key file written before it starts; the theme entry is found through XDG_DATA_DIRS, and a private mount namespace puts the
-# installed program in /usr/libexec/xscreensaver where the entry names it, as the package does.
+# key file written before it starts; the theme entry is found through XDG_DATA_DIRS, and a private
+# mount namespace puts the installed program in /usr/libexec/xscreensaver where the entry names
+# it, as the package does.
 case_mate() {
     say "MATE's screen saver runs the program through its theme entry"
     local mate=$work/mate ns=(unshare --mount --propagation private) session daemon

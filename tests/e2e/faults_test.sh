@@ -59,7 +59,7 @@ case_runs_on() {
     done <<'EOF'
 no audio device|ALSA_CONFIG_PATH=$work/alsa.conf SDL_AUDIODRIVER=alsa|xdotool key 4 s && settle 4s
 an empty font configuration|FONTCONFIG_FILE=$work/fonts.conf|xdotool key F1 F1 && drawn
-a session without a bus, that D-Bus would start|DBUS_SESSION_BUS_ADDRESS=autolaunch:|xdotool key 4 s && settle 4s
+no bus but D-Bus's autolaunch|DBUS_SESSION_BUS_ADDRESS=autolaunch:|xdotool key 4 s && settle 4s
 EOF
 }
 

@@ -50,7 +50,8 @@ ends=("closing the window:alt+F4")
 for end in "${ends[@]}"; do
     say "${end%%:*} while the screen is at 800 x 600"
     start_window -win && xdotool key f
-    expect "F: the screen at 800 x 600" within 10 mode_is 800x600 && end_with "${end%%:*}" "${end#*:}"
+    expect "F: the screen at 800 x 600" within 10 mode_is 800x600 &&
+        end_with "${end%%:*}" "${end#*:}"
     stop
 done
 
