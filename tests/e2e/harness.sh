@@ -1,13 +1,9 @@
-# harness.sh: sourced by the end-to-end scripts with the command that starts the program (its own
-# arguments are appended). Checks, waiting, and starting, finding, looking at and ending the
-# program. What the script started and its scratch folder $work go when it ends.
-
-launcher=("$@")
-# The Windows build under Wine gets no signals, and its frame is the window manager's.
-under_wine=0
-[ "$(basename "${1:-}")" = wine ] && under_wine=1
+# harness.sh: sourced by the end-to-end scripts. Checks, waiting, and starting, finding, looking at
+# and ending the program, which the script's "${launcher[@]}" starts (its own arguments appended).
+# What the script started and its scratch folder $work go when it ends.
+set -uo pipefail
 work=$(mktemp -d)
-failures=0 pid='' status='' window='' runs=0 out='' outs=() cx=0 cy=0
+failures=0 pid='' status='' window='' runs=0 out='' outs=() cx=0 cy=0 under_wine=0
 cleanup() {
     kill -9 $(jobs -p) 2>/dev/null
     wait 2>/dev/null
@@ -16,13 +12,18 @@ cleanup() {
 trap cleanup EXIT
 
 say() { printf '%s\n' "$*"; }
-fail() {
-    say "  FAIL: $*"
-    failures=$((failures + 1))
-}
 not() { ! "$@"; }
-expect() { # expect DESCRIPTION COMMAND...
-    if "${@:2}"; then say "  ok: $1"; else fail "$1"; fi
+# Unless TEST holds and there is an X display, the script's USAGE on stderr and code 2.
+arguments() { # arguments USAGE TEST...
+    [ -n "${DISPLAY:-}" ] && "${@:2}" && return
+    echo "usage: ${0##*/} $1  (on an X display)" >&2
+    exit 2
+}
+expect() { # expect DESCRIPTION COMMAND...: fails as COMMAND does
+    if "${@:2}"; then say "  ok: $1" && return; fi
+    say "  FAIL: $1"
+    failures=$((failures + 1))
+    return 1
 }
 report() {
     [ "$failures" = 0 ] || { say "$failures check(s) failed"; exit 1; }
@@ -40,8 +41,7 @@ one_line() { [ "$(wc -l <"$1")" = 1 ] && grep -qF -e "$2" "$1"; } # one_line FIL
 
 # Starts the program with ARGS: its process in $pid, what it says in $out (and ${outs[pid]}).
 start() {
-    runs=$((runs + 1))
-    out=$work/out.$runs
+    out=$work/out.$((++runs))
     "${launcher[@]}" "$@" >"$out" 2>&1 &
     pid=$!
     outs[pid]=$out
@@ -89,15 +89,14 @@ geometry() {
         sed -n 's/.*= //p')
     ox=$((cx - l)) oy=$((cy - t)) ow=$((cw + l + r)) oh=$((ch + t + b))
 }
-# The outer rectangle is "X Y W H"; under Wine within 4 pixels of it on every side.
-outer_is() {
+# With its caption, the outer rectangle "X Y W H" (800 x 600 at (0, 0) by default); under Wine
+# (under_wine=1) within 4 pixels of it on every side.
+decorated_window() {
     local x y w h slack=$((4 * under_wine))
-    geometry && read -r x y w h <<<"$1" || return
+    geometry && [ "$cy" -gt 0 ] && read -r x y w h <<<"${1:-0 0 800 600}" || return
     near() { [ $(($1 - $2)) -le $slack ] && [ $(($2 - $1)) -le $slack ]; }
     near $ox "$x" && near $oy "$y" && near $((ox + ow)) $((x + w)) && near $((oy + oh)) $((y + h))
 }
-# With its caption, the outer rectangle "X Y W H" (800 x 600 at (0, 0) by default).
-decorated_window() { outer_is "${1:-0 0 800 600}" && [ "$cy" -gt 0 ]; }
 # No caption, the client area W x H (800 x 600 by default) at (0, 0).
 full_screen() { geometry && [ "$cx $cy $cw $ch" = "0 0 ${1:-800} ${2:-600}" ]; }
 
@@ -109,12 +108,12 @@ count() { # count SHOT X Y W H CONVERT-OPTIONS...
 }
 lit() { count "$@" -fill white +opaque black; }
 drawn() { shot drawn && [ "$(lit drawn 0 0 "$cw" "$ch")" -gt "${1:-0}" ]; } # more than MIN lit
-# The overlay's light-blue text, as it shows through the panel.
-light_blue() {
-    count "$@" -fuzz 12% -fill white -opaque 'rgb(64,191,255)' -fill black +opaque white
+# The left strip of SHOT has more (-gt) or fewer (-lt) pixels than N (500) of the overlay's
+# light-blue text, as it shows through the panel.
+overlay() {
+    shot "$1" && [ "$(count "$1" 0 0 240 "$ch" -fuzz 12% -fill white -opaque 'rgb(64,191,255)' \
+        -fill black +opaque white)" "$2" "${3:-500}" ]
 }
-# The left strip of SHOT has more (-gt) or fewer (-lt) light-blue pixels than N (500).
-overlay() { shot "$1" && [ "$(light_blue "$1" 0 0 240 "$ch")" "$2" "${3:-500}" ]; }
 # Messages are handled in order: once the overlay that F1 shows has gone again, every input sent
 # before it has been handled. SHOT keeps the last picture.
 settle() {
@@ -151,27 +150,17 @@ windows() {
     grep -c "$1" "$work/xev"
 } 2>/dev/null
 
-# The program installed under $prefix as the package installs it, for the real hosts.
-install_program() { # install_program PROGRAM
-    prefix=$work/prefix
-    install -D "$1" "$prefix/bin/nimbrost"
-    install -D -t "$prefix/libexec/nimbrost" "$(dirname "$1")/libnimbrost_program.so"
+# Makes a stand-in host's window (HOST_TOOL ARGS...): its id in $host_id, its process in $host_pid.
+host() {
+    rm -f "$work/host_id"
+    "$host_tool" "$@" >"$work/host_id" &
+    host_pid=$!
+    within 5 test -s "$work/host_id" && host_id=$(cat "$work/host_id")
 }
-# The xscreensaver daemon with the installed program as its only saver, found by its name as
-# README.md's programs: line has it; as a user other than root, since as root it starts no saver.
-# Its process in $xscreensaver, its log in $home/log; `daemon ARGS` runs xscreensaver-command.
-start_xscreensaver() {
-    home=$work/home as_user=()
-    mkdir -p "$home"
-    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
-        'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
-    if [ "$(id -u)" = 0 ]; then
-        chown -R nobody:nogroup "$home"
-        as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    fi
-    as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
-    "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-    xscreensaver=$!
-    within 20 eval 'daemon -version >/dev/null'
+# The rectangle X Y W H of the screen shows squares that move: lit, and changing between two shots.
+moving() {
+    local cx=0 cy=0
+    shot one && sleep 0.2 && shot two && [ "$(lit one "$@")" -gt 500 ] &&
+        [ "$(convert "$work/one.ppm" "$work/two.ppm" -crop "$3x$4+$1+$2" +repage -compose \
+            difference -composite -threshold 1% -format '%[fx:round(mean*w*h)]' info:)" -gt 100 ]
 }
-daemon() { "${as_user[@]}" xscreensaver-command "$@" 2>/dev/null; }

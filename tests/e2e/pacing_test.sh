@@ -3,11 +3,9 @@
 # by FRAME_WATCH. Mesa's software renderer has no refresh to wait for, so the platform waits out
 # the refresh period (60 Hz where the mode tells no rate) as a display would: at most 65 frames a
 # second in a window. Mesa's vblank_mode=0 turns the pacing off: then more than 200.
-set -uo pipefail
-[ $# = 2 ] && [ -n "${DISPLAY:-}" ] ||
-    { echo "usage: ${0##*/} PROGRAM FRAME_WATCH  (on an X display)" >&2; exit 2; }
+source "$(dirname "$0")/harness.sh"
+arguments "PROGRAM FRAME_WATCH" [ $# = 2 ]
 program=$1 frame_watch=$2
-source "$(dirname "$0")/harness.sh" "$program"
 
 # The frames a second a -win run gets, as FRAME_WATCH prints them ("... N frames per second ...").
 rate() {

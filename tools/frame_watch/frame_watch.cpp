@@ -6,7 +6,7 @@
 // It watches the window titled TITLE (Nimbrost), or the window XSCREENSAVER_WINDOW names when
 // that is set: a screen-saver host's, which COMMAND draws into. nimbrost-test-host makes one:
 //
-//   tests/nimbrost-test-host --geometry 1280x1024+0+0 >id & sleep 1
+//   nimbrost-test-host --geometry 1280x1024+0+0 >id & sleep 1
 //   XSCREENSAVER_WINDOW=$(cat id) nimbrost-frame-watch -- nimbrost /s; kill $!
 //
 // It prints how long after the start the window first showed a drawn frame (a pixel that is not

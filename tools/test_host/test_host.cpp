@@ -28,29 +28,20 @@ int refuse(const char *why) {
     return 2;
 }
 
-// Into CHOSEN: the screen's default visual, or with PLAIN a TrueColor visual that OpenGL draws
-// on with a single buffer and no depth buffer. False when there is none.
-bool chooseVisual(Display *display, int screen, bool plain, XVisualInfo *chosen) {
-    XVisualInfo wanted;
-    wanted.screen = screen;
-    wanted.c_class = TrueColor;
-    wanted.visualid = XVisualIDFromVisual(DefaultVisual(display, screen));
-    int count = 0;
-    XVisualInfo *visuals = XGetVisualInfo(
-        display, plain ? VisualScreenMask | VisualClassMask : VisualIDMask, &wanted, &count);
-    bool found = false;
-    for (int i = 0; i < count && !found; ++i) {
-        int gl = 0, doubled = 1, depth = 1;
-        glXGetConfig(display, &visuals[i], GLX_USE_GL, &gl);
-        glXGetConfig(display, &visuals[i], GLX_DOUBLEBUFFER, &doubled);
-        glXGetConfig(display, &visuals[i], GLX_DEPTH_SIZE, &depth);
-        found = !plain || (gl && !doubled && depth == 0);
-        *chosen = visuals[i];
+// Into CHOSEN: a TrueColor visual that OpenGL draws on with a single buffer and no depth buffer.
+// False when there is none.
+bool choosePlainVisual(Display *display, int screen, XVisualInfo *chosen) {
+    int wanted[] = {GLX_RGBA, None};
+    XVisualInfo *visual = glXChooseVisual(display, screen, wanted);
+    if (visual == nullptr) {
+        return false;
     }
-    if (visuals != nullptr) {
-        XFree(visuals);
-    }
-    return found;
+    int doubled = 1, depth = 1;
+    glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubled);
+    glXGetConfig(display, visual, GLX_DEPTH_SIZE, &depth);
+    *chosen = *visual;
+    XFree(visual);
+    return !doubled && depth == 0 && chosen->c_class == TrueColor;
 }
 
 } // namespace
@@ -91,8 +82,10 @@ int main(int argc, char **argv) {
         window = XCreateWindow(display, root, x, y, width, height, 0, 0, InputOnly, CopyFromParent,
                                CWOverrideRedirect, &attributes);
     } else {
-        XVisualInfo visual;
-        if (!chooseVisual(display, screen, plain, &visual)) {
+        XVisualInfo visual = {};
+        visual.visual = DefaultVisual(display, screen);
+        visual.depth = DefaultDepth(display, screen);
+        if (plain && !choosePlainVisual(display, screen, &visual)) {
             return refuse("no such visual");
         }
         attributes.background_pixel = 0;
