@@ -88,7 +88,7 @@ struct Platform : ::testing::Test {
 // window that has the focus when it happens: keys held while the focus leaves give no release
 // here, keys pressed elsewhere their release but no press.
 TEST_F(Platform, KeysFollowTheLayoutNumLockAltAndTheFocus) {
-    const UINT down = WM_KEYDOWN, up = WM_KEYUP, sysDown = WM_SYSKEYDOWN, sysUp = WM_SYSKEYUP;
+    const UINT down = WM_KEYDOWN, sysDown = WM_SYSKEYDOWN, sysUp = WM_SYSKEYUP;
     const auto typed = [](std::vector<WPARAM> codes) {
         Messages keys;
         for (WPARAM code : codes) {
@@ -120,19 +120,17 @@ TEST_F(Platform, KeysFollowTheLayoutNumLockAltAndTheFocus) {
          typed({VK_NUMPAD0, VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3, VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6,
                 VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_SUBTRACT})},
         {"us", false, "keydown alt key b keyup alt", {{sysDown, 'B', 0}, {sysUp, 'B', 0}}},
-        {"us",
-         false,
-         "keydown ctrl keydown alt key b keyup alt keyup ctrl",
-         {{down, 'B', 0}, {up, 'B', 0}}},
-        {"fr",
-         false,
-         "keydown ISO_Level3_Shift key b keyup ISO_Level3_Shift",
-         {{down, 'B', 0}, {up, 'B', 0}}},
+        {"us", false, "keydown ctrl keydown alt key b keyup alt keyup ctrl", typed({'B'})},
+        {"fr", false, "keydown ISO_Level3_Shift key b keyup ISO_Level3_Shift", typed({'B'})},
         {"us",
          false,
          "keydown f keydown Escape" + toOther + "keyup f keyup Escape keydown h" + toUs +
              "keyup h key g",
-         {{down, 'F', 0}, {down, VK_ESCAPE, 0}, {up, 'H', 0}, {down, 'G', 0}, {up, 'G', 0}}},
+         {{down, 'F', 0},
+          {down, VK_ESCAPE, 0},
+          {WM_KEYUP, 'H', 0},
+          {down, 'G', 0},
+          {WM_KEYUP, 'G', 0}}},
     };
     for (const auto &keyCase : cases) {
         ASSERT_TRUE(run(std::string("setxkbmap -layout ") + keyCase.layout));
@@ -234,8 +232,9 @@ struct AnyHandle {
 };
 
 // A window with its device context, an OpenGL context and a font are ended, and new ones take
-// their slots. Each call refuses the ended handles, handles of another kind and made-up values with
-// its failure result (0, FALSE or NULL), and nothing reaches the new objects.
+// their slots. One call for each kind of handle refuses the ended handles, handles of another kind
+// and made-up values with its failure result (0, FALSE or NULL), and nothing reaches the new
+// objects.
 TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
     using H = AnyHandle;
     const PIXELFORMATDESCRIPTOR format = {};
@@ -258,20 +257,9 @@ TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
         handles.insert(handles.end(), {stale[kind].value, fresh[kind].value});
     }
     const std::tuple<const char *, int, std::function<bool(H)>> calls[] = {
-        {"GetWindowLongA", 0, [](H h) { return !GetWindowLongA(h, GWL_STYLE); }},
-        {"SetWindowLongA", 0, [](H h) { return !SetWindowLongA(h, GWL_STYLE, 0); }},
-        {"SetWindowPos", 0, [](H h) { return !SetWindowPos(h, h, 1, 1, 9, 9, 0); }},
-        {"GetDC", 0, [](H h) { return h.value == nullptr || !GetDC(h); }},
-        {"ReleaseDC", 1, [&](H h) { return !ReleaseDC(fresh[0], h); }},
-        {"ChoosePixelFormat", 1, [&](H h) { return !ChoosePixelFormat(h, &format); }},
-        {"SetPixelFormat", 1, [&](H h) { return !SetPixelFormat(h, 1, &format); }},
-        {"wglCreateContext", 1, [](H h) { return !wglCreateContext(h); }},
         {"SwapBuffers", 1, [](H h) { return !SwapBuffers(h); }},
-        {"wglUseFontBitmapsA", 1, [](H h) { return !wglUseFontBitmapsA(h, 32, 1, 1); }},
         {"wglMakeCurrent", 2, [&](H h) { return !h.value || !wglMakeCurrent(fresh[1], h); }},
-        {"SelectObject", 3, [&](H h) { return !SelectObject(fresh[1], h); }},
         // Those that end an object come last, so that a fault in one hides none after it.
-        {"wglDeleteContext", 2, [](H h) { return !wglDeleteContext(h); }},
         {"DeleteObject", 3, [](H h) { return !DeleteObject(h); }},
         {"DestroyWindow", 0, [](H h) { return !DestroyWindow(h); }},
     };
