@@ -22,10 +22,7 @@ std::string tailOf(std::vector<std::string> arguments) {
 }
 
 TEST(CommandTail, QuotesAndSkipsAsTheWindowsRuntimeDoes) {
-    const struct {
-        std::vector<std::string> arguments;
-        std::string tail;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         // clang-format off
         {{}, ""}, {{"/s"}, "/s"}, {{"/p", "123", "/s"}, "/p 123 /s"}, {{""}, "\"\""},
         {{"", ""}, "\"\" \"\""}, {{"", "/s"}, "\"\" /s"}, {{"x", ""}, "x \"\""}, {{" "}, "\" \""},
@@ -35,9 +32,8 @@ TEST(CommandTail, QuotesAndSkipsAsTheWindowsRuntimeDoes) {
         {{"\x01"}, ""}, {{"\n/s"}, "/s"}, {{"\n", "/s"}, "/s"},
         // clang-format on
     };
-    for (const auto &example : cases) {
-        EXPECT_EQ(example.tail, tailOf(example.arguments))
-            << testing::PrintToString(example.arguments);
+    for (const auto &[arguments, tail] : cases) {
+        EXPECT_EQ(tail, tailOf(arguments)) << testing::PrintToString(arguments);
     }
 }
 
