@@ -55,30 +55,28 @@ TEST_F(EffectTest, FirstFramesStartTheClocksFromTheGeneratorOrTheCalendarOnce) {
 // fresh scene. Rows 5 and 7 run with personality, which moves square i by 0.2 i on each axis
 // after its note is taken.
 TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
-    const struct {
-        double SceneState::*clock, SceneState::*colorClock;
-        double nearest, farthest;
-        std::uint32_t note;
-    } polarRows[] = {
+    using Clock = double SceneState::*;
+    const std::tuple<Clock, Clock, double, double, std::uint32_t> polarRows[] = {
         {&SceneState::attractorClock, &SceneState::attractorColorClock, 5, 20, 511},
         {&SceneState::flowersClock, &SceneState::flowersColorClock, 1, 16.8, 4294967179u},
         {&SceneState::bubbleClock, &SceneState::bubbleColorClock, 1, 15, 4294964521u},
         {&SceneState::scopeClock, &SceneState::scopeColorClock, 1, 15, 4294961864u}};
-    for (const auto &row : polarRows) {
-        const int personality = (&row - polarRows) % 2;
-        SCOPED_TRACE(&row - polarRows);
+    for (int row = 0; row < 4; ++row) {
+        const auto &[clock, colorClock, nearest, farthest, note] = polarRows[row];
+        const int personality = row % 2;
+        SCOPED_TRACE(row);
         scene = SceneState();
-        startScene(nimbrost::effectRegistry[3 + (&row - polarRows)].key);
+        startScene(nimbrost::effectRegistry[3 + row].key);
         scene.settings.squarePersonality = personality;
         nimbrost::drawFrame();
-        EXPECT_EQ(scene.*row.clock, 0.04000000000000003);               // 80 steps
-        EXPECT_NEAR(scene.*row.colorClock, 0.00457310996497764, 1e-15); // 80 steps
-        EXPECT_EQ(scene.noteMessage, row.note);
+        EXPECT_EQ(scene.*clock, 0.04000000000000003);               // 80 steps
+        EXPECT_NEAR(scene.*colorClock, 0.00457310996497764, 1e-15); // 80 steps
+        EXPECT_EQ(scene.noteMessage, note);
         for (int i = 0; i < 80; ++i) {
             const nimbrost::Square &q = scene.squareField[i];
             const double shift = 0.2 * i * personality;
             const double reach = std::hypot(q.x - shift, q.y - shift, q.z - shift);
-            EXPECT_TRUE(reach > row.nearest - 1e-12 && reach < row.farthest + 1e-12) << i;
+            EXPECT_TRUE(reach > nearest - 1e-12 && reach < farthest + 1e-12) << i;
         }
     }
 }

@@ -1,6 +1,3 @@
-#include <tuple>
-#include <vector>
-
 #include "tests/support/gl_test.h"
 #include "tests/support/recording_platform.h"
 
