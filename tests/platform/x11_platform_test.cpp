@@ -225,19 +225,22 @@ struct AnyHandle {
 // A window with its device context, an OpenGL context and a font are ended, and new ones take
 // their slots. One call for each kind of handle refuses the ended handles, handles of another kind
 // and made-up values with its failure result (0, FALSE or NULL), and nothing reaches the new
-// objects.
-TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
+// objects: they draw each printable character of the program's font alone, its pen 4 pixels from
+// the left and 8 above the bottom of a 32 x 32 cell at (100, 100), read back as a picture of its
+// lit pixels, bottom row first.
+TEST_F(Platform, EndedHandlesStayEndedAndTheNewOnesDrawEveryGlyph) {
     using H = AnyHandle;
-    const PIXELFORMATDESCRIPTOR format = {};
-    H stale[4], fresh[4];               // window, its device context, OpenGL context, font
-    ASSERT_TRUE(DestroyWindow(window)); // the program has one window at a time
+    const PIXELFORMATDESCRIPTOR format = {}; // the window's format is fixed: any request gets it
+    H stale[4], fresh[4];                    // window, its device context, OpenGL context, font
+    ASSERT_TRUE(DestroyWindow(window));      // the program has one window at a time
     for (H *made : {stale, fresh}) {
-        made[0].value = CreateWindowExA(0, "PlatformTest", "", WS_POPUP, 0, 0, 64, 64, nullptr,
+        made[0].value = CreateWindowExA(0, "PlatformTest", "", WS_POPUP, 0, 0, 800, 600, nullptr,
                                         nullptr, nullptr, nullptr);
         made[1].value = GetDC(made[0]);
-        SetPixelFormat(made[1], 1, &format);
+        ASSERT_TRUE(SetPixelFormat(made[1], ChoosePixelFormat(made[1], &format), &format));
         made[2].value = wglCreateContext(made[1]);
-        made[3].value = CreateFontA(16, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Verdana");
+        made[3].value = CreateFontA(16, 8, 0, 0, FW_LIGHT, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, 0, "Verdana");
         ASSERT_TRUE(made == fresh ||
                     (DeleteObject(made[3]) && wglDeleteContext(made[2]) && DestroyWindow(made[0])));
     }
@@ -263,24 +266,7 @@ TEST_F(Platform, EndedHandlesStayEndedAfterTheirSlotsAreReused) {
     EXPECT_EQ(GetWindowLongA(fresh[0], GWL_STYLE), static_cast<LONG>(WS_POPUP));
     ASSERT_TRUE(wglMakeCurrent(fresh[1], fresh[2]));
     EXPECT_EQ(SelectObject(fresh[1], fresh[3]), GetStockObject(SYSTEM_FONT));
-    EXPECT_TRUE(wglUseFontBitmapsA(fresh[1], 32, 1, glGenLists(1)) && SwapBuffers(fresh[1]));
-    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr) && wglDeleteContext(fresh[2]));
-    EXPECT_TRUE(SelectObject(fresh[1], GetStockObject(SYSTEM_FONT)) && DeleteObject(fresh[3]));
-}
-
-// Each printable character of the program's font alone, its pen 4 pixels from the left and 8
-// above the bottom of a 32 x 32 cell at (100, 100), read back as a picture of its lit pixels,
-// bottom row first.
-TEST_F(Platform, GlyphListsDrawEveryCharacterDistinctlyOnTheBaseline) {
-    HDC dc = GetDC(window);
-    const PIXELFORMATDESCRIPTOR request = {}; // the window's format is fixed: any request gets it
-    ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
-    HGLRC context = wglCreateContext(dc);
-    ASSERT_TRUE(wglMakeCurrent(dc, context));
-    HFONT font = CreateFontA(16, 8, 0, 0, FW_LIGHT, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, 0, "Verdana");
-    HGDIOBJ systemFont = SelectObject(dc, font);
-    ASSERT_TRUE(wglUseFontBitmapsA(dc, 32, 96, 1000));
+    ASSERT_TRUE(wglUseFontBitmapsA(fresh[1], 32, 96, 1000));
     glViewport(0, 0, 800, 600);
     glOrtho(0, 800, 0, 600, -1, 1);
     std::vector<std::string> glyphs;
@@ -305,9 +291,8 @@ TEST_F(Platform, GlyphListsDrawEveryCharacterDistinctlyOnTheBaseline) {
     EXPECT_TRUE(highestRow('H') > highestRow('x') && lowestRow('g') < 8 &&
                 highestRow('l') - lowestRow('g') < 16);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(context);
-    EXPECT_TRUE(SelectObject(dc, systemFont) == font && DeleteObject(font));
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr) && wglDeleteContext(fresh[2]));
+    EXPECT_TRUE(SelectObject(fresh[1], GetStockObject(SYSTEM_FONT)) && DeleteObject(fresh[3]));
 }
 
 } // namespace
