@@ -1,5 +1,7 @@
 // The Linux main hands WinMain the tail that Windows hands it for the same arguments. The
-// expected tails are those the Windows build receives under Wine for these arguments.
+// expected tails are those the Windows build receives under Wine for these arguments. The
+// outcomes of the empty tail, an empty argument and several arguments are the faults test's; that
+// any arguments read back from their tail is the command-line fuzz target's check.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,22 +24,15 @@ std::string tailOf(std::vector<std::string> arguments) {
 }
 
 TEST(CommandTail, QuotesAndSkipsAsTheWindowsRuntimeDoes) {
-    const struct {
-        std::vector<std::string> arguments;
-        std::string tail;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         // clang-format off
-        {{}, ""}, {{"/s"}, "/s"}, {{"/p", "123", "/s"}, "/p 123 /s"}, {{""}, "\"\""},
-        {{"", ""}, "\"\" \"\""}, {{"", "/s"}, "\"\" /s"}, {{"x", ""}, "x \"\""}, {{" "}, "\" \""},
-        {{"\t"}, "\"\t\""}, {{"a b", "c"}, "\"a b\" c"}, {{"a\"b"}, "a\\\"b"},
-        {{"a\\\"b"}, "a\\\\\\\"b"}, {{"a b\\"}, "\"a b\\\\\""}, {{"a b\\\\"}, "\"a b\\\\\\\\\""},
-        {{"a\\b"}, "a\\b"}, {{"\\"}, "\\"}, {{"a\nb"}, "a\nb"}, {{"\n"}, ""}, {{"\v"}, ""},
-        {{"\x01"}, ""}, {{"\n/s"}, "/s"}, {{"\n", "/s"}, "/s"},
+        {{"x", ""}, "x \"\""}, {{"\t"}, "\"\t\""}, {{"a b\\"}, "\"a b\\\\\""}, {{"a\"b"}, "a\\\"b"},
+        {{"a\\\"b"}, "a\\\\\\\"b"}, {{"a\\b"}, "a\\b"}, {{"a\nb"}, "a\nb"}, {{"\n"}, ""},
+        {{"\n/s"}, "/s"}, {{"\n", "/s"}, "/s"},
         // clang-format on
     };
-    for (const auto &example : cases) {
-        EXPECT_EQ(example.tail, tailOf(example.arguments))
-            << testing::PrintToString(example.arguments);
+    for (const auto &[arguments, tail] : cases) {
+        EXPECT_EQ(tail, tailOf(arguments)) << testing::PrintToString(arguments);
     }
 }
 

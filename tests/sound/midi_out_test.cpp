@@ -66,36 +66,27 @@ struct MidiOut : ::testing::Test {
 
 TEST_F(MidiOut, DecodesShortMessagesWithoutAllocating) {
     // Each message, then the program (controller -1), a controller or the pitch bend (-2) of a
-    // channel that it leaves.
-    const struct {
-        DWORD message;
-        int channel, controller, expected;
-    } steps[] = {
-        {0x0000A8C3, 3, -1, 40},     // data bytes keep their low 7 bits: 0xA8 is 40
-        {0x009007B1, 1, 7, 0x10},    // volume 0x90 is 0x10
-        {0x004001E2, 2, -2, 0x2001}, // least significant bits first
-        {0x000005C4, 4, -1, 5},      // program change takes one data byte,
-        {0x00007F14, 4, -1, 0x14},   // and so does its running status
-        {0x003207B2, 2, 7, 50},
-        {0x00001E07, 2, 7, 30},
-        {0x000000F8, 2, 7, 30}, // a real-time message leaves running status
-        {0x00002807, 2, 7, 40},
-        {0x001234F2, 2, -2, 0x2001}, // system messages are not played; a common one
-        {0x00003307, 2, 7, 40},      // ends running status
-        {0x000000FF, 3, -1, 40},     // a system reset would restore the defaults
-    };
+    // channel that it leaves. Data bytes keep their low 7 bits (0xA8 is 40, volume 0x90 is 0x10);
+    // the bend comes least significant bits first; program change takes one data byte, and so does
+    // its running status; a real-time message leaves running status; system messages are not
+    // played, a common one ends running status; a system reset would restore the defaults.
+    const std::tuple<DWORD, int, int, int> steps[] = {
+        {0x0000A8C3, 3, -1, 40},     {0x009007B1, 1, 7, 0x10},  {0x004001E2, 2, -2, 0x2001},
+        {0x000005C4, 4, -1, 5},      {0x00007F14, 4, -1, 0x14}, {0x003207B2, 2, 7, 50},
+        {0x00001E07, 2, 7, 30},      {0x000000F8, 2, 7, 30},    {0x00002807, 2, 7, 40},
+        {0x001234F2, 2, -2, 0x2001}, {0x00003307, 2, 7, 40},    {0x000000FF, 3, -1, 40}};
     fluid_synth_t *synth = playingSynthesizer();
-    for (const auto &step : steps) {
-        send(step.message);
+    for (const auto &[message, channel, controller, expected] : steps) {
+        send(message);
         int value = -1, soundFont = 0, bank = 0;
-        if (step.controller == -1) {
-            fluid_synth_get_program(synth, step.channel, &soundFont, &bank, &value);
-        } else if (step.controller == -2) {
-            fluid_synth_get_pitch_bend(synth, step.channel, &value);
+        if (controller == -1) {
+            fluid_synth_get_program(synth, channel, &soundFont, &bank, &value);
+        } else if (controller == -2) {
+            fluid_synth_get_pitch_bend(synth, channel, &value);
         } else {
-            fluid_synth_get_cc(synth, step.channel, step.controller, &value);
+            fluid_synth_get_cc(synth, channel, controller, &value);
         }
-        EXPECT_EQ(step.expected, value) << std::hex << "after 0x" << step.message;
+        EXPECT_EQ(expected, value) << std::hex << "after 0x" << message;
     }
     send(0x0000643C); // no status since the open: dropped
     send(0xFF643C90); // the top byte is not sent

@@ -11,7 +11,6 @@ namespace recording {
 std::string log;
 int cursorCount;
 Given given;
-const LRESULT defaultProcedureResult = 0xDEF;
 
 namespace {
 
@@ -25,12 +24,6 @@ __attribute__((format(printf, 1, 2))) void note(const char *format, ...) {
     std::vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
     log += line + std::string("\n");
-}
-
-// A handle that is not null, for what the program only passes back.
-template <typename Handle>
-Handle made() {
-    return reinterpret_cast<Handle>(std::uintptr_t{1});
 }
 
 } // namespace
@@ -51,6 +44,9 @@ void useTestContext(bool current) {
 } // namespace recording
 
 using namespace recording;
+
+// A handle that is not null, for what the program only passes back.
+#define MADE(Handle) reinterpret_cast<Handle>(std::uintptr_t{1})
 
 // A platform function that evaluates and returns `result`; a LOGGED one first logs its call with
 // printf's `format` and the arguments that follow.
@@ -73,8 +69,8 @@ MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR 
 LOGGED(MMRESULT, midiOutShortMsg, (HMIDIOUT out, DWORD message), MMSYSERR_NOERROR, "%p, 0x%x",
        static_cast<void *>(out), message)
 LOGGED(MMRESULT, midiOutClose, (HMIDIOUT out), MMSYSERR_NOERROR, "%p", static_cast<void *>(out))
-LOGGED(LRESULT, DefWindowProcA, (HWND window, UINT message, WPARAM w, LPARAM l),
-       defaultProcedureResult, "%p, %u, %zu, %ld", static_cast<void *>(window), message, w, l)
+LOGGED(LRESULT, DefWindowProcA, (HWND window, UINT message, WPARAM w, LPARAM l), 0,
+       "%p, %u, %zu, %ld", static_cast<void *>(window), message, w, l)
 LOGGED(void, PostQuitMessage, (int code), void(), "%d", code)
 STUB(DWORD, GetTickCount, (void), given.tickCount)
 
@@ -87,13 +83,12 @@ BOOL PeekMessageA(LPMSG message, HWND, UINT, UINT, UINT) {
 STUB(BOOL, GetCursorPos, (LPPOINT point), (*point = given.cursorPosition, TRUE))
 STUB(int, ShowCursor, (BOOL show), cursorCount += show ? 1 : -1)
 STUB(int, GetSystemMetrics, (int), 0)
-STUB(HICON, LoadIconA, (HINSTANCE, LPCSTR), made<HICON>())
-STUB(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), made<HCURSOR>())
-STUB(HGDIOBJ, GetStockObject, (int), made<HGDIOBJ>())
+STUB(HICON, LoadIconA, (HINSTANCE, LPCSTR), MADE(HICON))
+STUB(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), MADE(HCURSOR))
+STUB(HGDIOBJ, GetStockObject, (int), MADE(HGDIOBJ))
 STUB(ATOM, RegisterClassA, (const WNDCLASSA *), 0xC000)
 STUB(HWND, CreateWindowExA,
-     (DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, void *),
-     made<HWND>())
+     (DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, void *), MADE(HWND))
 STUB(BOOL, DestroyWindow, (HWND), TRUE)
 STUB(BOOL, TranslateMessage, (const MSG *), FALSE)
 STUB(LRESULT, DispatchMessageA, (const MSG *), 0)
@@ -102,17 +97,17 @@ STUB(LONG, SetWindowLongA, (HWND, int, LONG), 0)
 STUB(BOOL, SetWindowPos, (HWND, HWND, int, int, int, int, UINT), TRUE)
 STUB(BOOL, EnumDisplaySettingsA, (LPCSTR, DWORD, DEVMODEA *), TRUE)
 STUB(LONG, ChangeDisplaySettingsA, (DEVMODEA *, DWORD), DISP_CHANGE_SUCCESSFUL)
-STUB(HDC, GetDC, (HWND), made<HDC>())
+STUB(HDC, GetDC, (HWND), MADE(HDC))
 STUB(int, ReleaseDC, (HWND, HDC), 1)
 STUB(int, ChoosePixelFormat, (HDC, const PIXELFORMATDESCRIPTOR *), 1)
 STUB(BOOL, SetPixelFormat, (HDC, int, const PIXELFORMATDESCRIPTOR *), TRUE)
-STUB(HGLRC, wglCreateContext, (HDC), made<HGLRC>())
+STUB(HGLRC, wglCreateContext, (HDC), MADE(HGLRC))
 STUB(BOOL, wglMakeCurrent, (HDC, HGLRC rc), (useTestContext(rc != nullptr), TRUE))
 STUB(BOOL, wglDeleteContext, (HGLRC), TRUE)
 STUB(BOOL, SwapBuffers, (HDC), ++framesPresented > 0)
 STUB(HFONT, CreateFontA,
      (int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR),
-     made<HFONT>())
-STUB(HGDIOBJ, SelectObject, (HDC, HGDIOBJ), made<HGDIOBJ>())
+     MADE(HFONT))
+STUB(HGDIOBJ, SelectObject, (HDC, HGDIOBJ), MADE(HGDIOBJ))
 STUB(BOOL, DeleteObject, (HGDIOBJ), TRUE)
 STUB(BOOL, wglUseFontBitmapsA, (HDC, DWORD, DWORD, DWORD), TRUE)

@@ -24,7 +24,6 @@ struct Given {
     POINT cursorPosition = {0, 0}; // where GetCursorPos finds the pointer
 };
 extern Given given;
-extern const LRESULT defaultProcedureResult;
 
 // Empties the log, zeroes the counters and restores `given`.
 void clear();
