@@ -80,43 +80,80 @@ double blockFrameTime(nimbrost::EffectFn effect, bool overlay, int frames) {
     return quantile(undisturbed.empty() ? all : undisturbed, 0.5);
 }
 
-// Rounds of one block of the subject and one of the reference, which of them goes first
-// alternating from round to round, so that a drift in the machine's speed cancels in pairs. When
-// the ratios spread wide (other work disturbed the blocks), more rounds are drawn, up to three
-// times the plan's, so that the median still holds.
-Ratio measureRatio(const RatioPlan &plan, nimbrost::EffectFn subject, bool overlay,
-                   nimbrost::EffectFn reference) {
+// One cell of the table: a subject frame and its reference at one size, and the scene as the
+// cell's frames left it.
+struct Cell {
+    std::string row;
+    const Column *column;
+    nimbrost::EffectFn subject, reference;
+    bool overlay;
+    nimbrost::SceneState state;
     std::vector<double> ratios, subjectFps, referenceFps;
-    int round = 0;
-    const auto drawRounds = [&](int count) {
-        for (int last = round + count; round < last; ++round) {
-            double subjectTime = 0, referenceTime = 0;
-            if (round % 2 == 0) {
-                subjectTime = blockFrameTime(subject, overlay, plan.blockFrames);
-                referenceTime = blockFrameTime(reference, false, plan.blockFrames);
-            } else {
-                referenceTime = blockFrameTime(reference, false, plan.blockFrames);
-                subjectTime = blockFrameTime(subject, overlay, plan.blockFrames);
-            }
-            if (round >= plan.warmUpRounds) {
-                ratios.push_back(referenceTime / subjectTime);
-                subjectFps.push_back(1 / subjectTime);
-                referenceFps.push_back(1 / referenceTime);
+};
+
+// Draws the cell's next round, one block of the subject and one of the reference, which of them
+// goes first alternating from round to round, so that a drift in the machine's speed cancels in
+// pairs. The scene goes on from where the cell's last round left it; a few frames first let the
+// drawing target settle at the cell's size.
+void drawRound(Cell &cell, int round, const RatioPlan &plan) {
+    headless::resizeTarget(cell.column->width, cell.column->height);
+    // The reset sets the viewport and projection for the cell's size and settings; the cell's
+    // scene then goes on as it was.
+    scene = cell.state;
+    nimbrost::resetScene();
+    scene = cell.state;
+    blockFrameTime(cell.subject, cell.overlay, plan.settleFrames);
+    double subjectTime = 0, referenceTime = 0;
+    if (round % 2 == 0) {
+        subjectTime = blockFrameTime(cell.subject, cell.overlay, plan.blockFrames);
+        referenceTime = blockFrameTime(cell.reference, false, plan.blockFrames);
+    } else {
+        referenceTime = blockFrameTime(cell.reference, false, plan.blockFrames);
+        subjectTime = blockFrameTime(cell.subject, cell.overlay, plan.blockFrames);
+    }
+    scene.currentEffect = cell.subject;
+    cell.state = scene;
+    if (round >= plan.warmUpRounds) {
+        cell.ratios.push_back(referenceTime / subjectTime);
+        cell.subjectFps.push_back(1 / subjectTime);
+        cell.referenceFps.push_back(1 / referenceTime);
+    }
+}
+
+bool spreadsWide(const Cell &cell, const RatioPlan &plan) {
+    return quantile(cell.ratios, 0.75) - quantile(cell.ratios, 0.25) > plan.wideSpread &&
+           static_cast<int>(cell.ratios.size()) < 3 * plan.rounds;
+}
+
+// Every cell's rounds in turn, round by round over the whole table, so that a stretch of time in
+// which the machine runs faster or slower falls on every cell a little rather than on a few
+// cells wholly. Where the ratios spread wide, those cells draw more rounds, up to three times the
+// plan's, so that the median still holds.
+void measureCells(std::vector<Cell> &cells, const RatioPlan &plan) {
+    for (int round = 0; round < plan.warmUpRounds + plan.rounds; ++round) {
+        for (Cell &cell : cells) {
+            drawRound(cell, round, plan);
+        }
+    }
+    for (int extra = 0; extra < 2 * plan.rounds; ++extra) {
+        for (Cell &cell : cells) {
+            if (spreadsWide(cell, plan)) {
+                drawRound(cell, plan.warmUpRounds + plan.rounds + extra, plan);
             }
         }
-    };
-    drawRounds(plan.warmUpRounds + plan.rounds);
-    while (quantile(ratios, 0.75) - quantile(ratios, 0.25) > plan.wideSpread &&
-           static_cast<int>(ratios.size()) < 3 * plan.rounds) {
-        drawRounds(plan.rounds / 2);
     }
+}
+
+Ratio ratioOf(const Cell &cell) {
     Ratio ratio;
-    ratio.median = quantile(ratios, 0.5);
-    ratio.lowQuartile = quantile(ratios, 0.25);
-    ratio.highQuartile = quantile(ratios, 0.75);
-    ratio.subjectFps = quantile(subjectFps, 0.5);
-    ratio.referenceFps = quantile(referenceFps, 0.5);
-    ratio.target = 0;
+    ratio.row = cell.row;
+    ratio.column = cell.column->name;
+    ratio.median = quantile(cell.ratios, 0.5);
+    ratio.lowQuartile = quantile(cell.ratios, 0.25);
+    ratio.highQuartile = quantile(cell.ratios, 0.75);
+    ratio.subjectFps = quantile(cell.subjectFps, 0.5);
+    ratio.referenceFps = quantile(cell.referenceFps, 0.5);
+    ratio.target = cell.overlay ? overlayTarget : cell.column->target;
     return ratio;
 }
 
@@ -154,9 +191,9 @@ std::vector<Ratio> measureRatios(const RatioPlan &plan) {
     std::printf(
         "Frame-rate ratios, headless (%s): blocks of %d frames alternating with blocks of "
         "the reference frame, %d rounds after %d of warm-up (up to %d where the ratios spread "
-        "wider than %.2f); a block counts its median "
-        "frame; per cell the median ratio of the rounds [interquartile range] and the "
-        "subject's frames per second\n",
+        "wider than %.2f), the cells taking their rounds in turn; a block counts its median "
+        "frame undisturbed by other processes; per cell the median ratio of the rounds "
+        "[interquartile range] and the subject's frames per second\n",
         reinterpret_cast<const char *>(glGetString(GL_RENDERER)), plan.blockFrames, plan.rounds,
         plan.warmUpRounds, 3 * plan.rounds, plan.wideSpread);
     std::printf("%-26s", "");
@@ -165,39 +202,41 @@ std::vector<Ratio> measureRatios(const RatioPlan &plan) {
     }
     std::printf("\n");
 
-    std::vector<Ratio> ratios;
-    std::vector<double> referenceFps[4];
-    const auto measureRow = [&](const char *name, char key, bool overlay) {
+    std::vector<Cell> cells;
+    const auto addRow = [&](const char *name, char key, bool overlay) {
         const nimbrost::EffectFn effect = nimbrost::findEffect(static_cast<unsigned char>(key));
-        std::printf("%-26s", name);
         for (const Column &column : columns) {
             if (overlay && column.trails) {
-                std::printf(" %-25s", "");
                 continue;
             }
             startBenchScene(column.width, column.height, column.trails,
                             static_cast<unsigned char>(key));
-            Ratio ratio =
-                overlay ? measureRatio(plan, effect, true, effect)
-                        : measureRatio(plan, effect, false, column.trails ? drawVeil : drawEmpty);
-            ratio.row = name;
-            ratio.column = column.name;
-            ratio.target = overlay ? overlayTarget : column.target;
-            if (!overlay) {
-                referenceFps[&column - columns].push_back(ratio.referenceFps);
-            }
-            printCell(ratio);
-            std::fflush(stdout);
-            ratios.push_back(ratio);
+            const nimbrost::EffectFn reference =
+                overlay ? effect : (column.trails ? drawVeil : drawEmpty);
+            cells.push_back(Cell{name, &column, effect, reference, overlay, scene, {}, {}, {}});
         }
-        std::printf("\n");
     };
     char name[64];
     for (const nimbrost::EffectEntry *row = nimbrost::effectRegistry; row->draw; ++row) {
         std::snprintf(name, sizeof name, "%c %s", row->key, row->name);
-        measureRow(name, row->key, false);
+        addRow(name, row->key, false);
     }
-    measureRow("1 with the overlay", '1', true);
+    addRow("1 with the overlay", '1', true);
+    measureCells(cells, plan);
+
+    std::vector<Ratio> ratios;
+    std::vector<double> referenceFps[4];
+    for (const Cell &cell : cells) {
+        if (ratios.empty() || ratios.back().row != cell.row) {
+            std::printf("%s%-26s", ratios.empty() ? "" : "\n", cell.row.c_str());
+        }
+        ratios.push_back(ratioOf(cell));
+        if (!cell.overlay) {
+            referenceFps[cell.column - columns].push_back(ratios.back().referenceFps);
+        }
+        printCell(ratios.back());
+    }
+    std::printf("\n");
 
     std::printf("%-26s", "reference frames per second");
     for (const std::vector<double> &fps : referenceFps) {

@@ -1,6 +1,7 @@
 // Frame-rate ratios that repeat: each subject frame (an effect, trails mode, the overlay) runs in
 // short blocks that alternate with blocks of its reference frame, and the ratio is taken per
-// round, so that whatever else the machine does falls on both alike.
+// round, so that whatever else the machine does falls on both alike; the cells take their rounds
+// in turn.
 #pragma once
 
 #include <string>
@@ -30,10 +31,11 @@ struct RatioPlan {
     int warmUpRounds = 3;     // rounds drawn before any is counted
     int rounds = 20;          // rounds counted
     double wideSpread = 0.08; // an interquartile range above this calls for more rounds
+    int settleFrames = 3;     // frames drawn, not counted, when a cell takes its turn
 };
 
-// Measures every ratio of the table in the current headless context and prints the table as it
-// goes. Needs the program's glyph lists (for the overlay row) at `fontListBase`.
+// Measures every ratio of the table in the current headless context, then prints the table. Needs
+// the program's glyph lists (for the overlay row) at `fontListBase`.
 std::vector<Ratio> measureRatios(const RatioPlan &plan);
 
 // Writes and reads back ratios as lines of text, one ratio a line.
