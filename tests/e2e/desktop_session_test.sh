@@ -26,23 +26,6 @@ install -D "$program" "$prefix/bin/nimbrost"
 install -D -t "$prefix/libexec/nimbrost" "$(dirname "$program")/libnimbrost_program.so"
 install -D "$xsecurelock_saver" "$prefix/libexec/xsecurelock/saver_nimbrost"
 
-# The xscreensaver daemon with the installed program as its only saver, found by its name as
-# README.md's programs: line has it; as a user other than root, since as root it starts no saver.
-# Its log in $home/log; `daemon ARGS` runs xscreensaver-command.
-start_xscreensaver() {
-    home=$work/home as_user=()
-    mkdir -p "$home"
-    printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
-        'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
-    if [ "$(id -u)" = 0 ]; then
-        chown -R nobody:nogroup "$home"
-        as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    fi
-    as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
-    "${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
-    daemons+=($!)
-    within 20 eval 'daemon -version >/dev/null'
-}
 daemon() { "${as_user[@]}" xscreensaver-command "$@" 2>/dev/null; }
 
 top_level() { xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'; }
@@ -86,7 +69,21 @@ expect "the session bus starts" bus session DBUS_SESSION_BUS_ADDRESS || report
 dbus-monitor --session "type='method_call'" >"$work/calls" 2>&1 &
 monitor=$!
 daemons+=($!)
-expect "the xscreensaver daemon answers" start_xscreensaver || report
+# The xscreensaver daemon with the installed program as its only saver, found by its name as
+# README.md's programs: line has it; as a user other than root, since as root it starts no saver.
+# Its log in $home/log; `daemon ARGS` runs xscreensaver-command.
+home=$work/home as_user=()
+mkdir -p "$home"
+printf '%s\n' 'mode: one' 'selected: 0' 'timeout: 1:00:00' 'lock: False' 'fade: False' \
+    'unfade: False' 'splash: False' 'programs: "Nimbrost" nimbrost /s \n' >"$home/.xscreensaver"
+if [ "$(id -u)" = 0 ]; then
+    chown -R nobody:nogroup "$home"
+    as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+as_user+=(env HOME="$home" PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=dummy)
+"${as_user[@]}" xscreensaver -no-splash -verbose -log "$home/log" >/dev/null 2>&1 &
+daemons+=($!)
+expect "the xscreensaver daemon answers" within 20 eval 'daemon -version >/dev/null' || report
 
 say "the program as xscreensaver's saver, in a window and in a host's window, a minute untouched"
 hosted xscreensaver eval 'daemon -activate >/dev/null' || report
@@ -146,30 +143,27 @@ expect "the program said nothing: $(grep -i nimbrost "$work/xsecurelock.log")" \
 # key file written before it starts; the theme entry is found through XDG_DATA_DIRS, and a private
 # mount namespace puts the installed program in /usr/libexec/xscreensaver where the entry names
 # it, as the package does.
-case_mate() {
-    say "MATE's screen saver runs the program through its theme entry"
-    local mate=$work/mate ns=(unshare --mount --propagation private) session daemon
-    [ "$(id -u)" = 0 ] || ns=(unshare --user --map-root-user --mount --propagation private)
-    { [ -d /usr/libexec/xscreensaver ] && "${ns[@]}" true; } 2>/dev/null ||
-        { say "  (no private mount namespace can be made here: left out)" && return; }
-    mkdir -p "$mate/data/applications/screensavers" "$mate/glib-2.0/settings" "$mate/savers"
-    cp "$theme_entry" "$mate/data/applications/screensavers/nimbrost.desktop"
-    ln -s "$prefix/bin/nimbrost" "$mate/savers/nimbrost"
-    printf '%s\n' '[org/mate/screensaver]' "mode='single'" "themes=['screensavers-nimbrost']" \
-        >"$mate/glib-2.0/settings/keyfile"
-    session=(env HOME="$mate" XDG_CONFIG_HOME="$mate" XDG_DATA_DIRS="$mate/data:/usr/share"
-        GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=MATE NO_AT_BRIDGE=1 SDL_AUDIODRIVER=dummy)
-    "${session[@]}" "${ns[@]}" sh -c 'mount --bind "$1" /usr/libexec/xscreensaver &&
-        exec mate-screensaver --no-daemon' sh "$mate/savers" >"$mate/log" 2>&1 &
-    daemon=$!
-    mate_command() { "${session[@]}" mate-screensaver-command "$@" >/dev/null 2>&1; }
-    if expect "mate-screensaver answers" within 10 mate_command --query &&
-        hosted mate-screensaver mate_command --activate; then
-        mate_command --deactivate
-        expect "deactivating ends the program within a second" wait_exit 1 "$saver_pid"
-    fi
-    kill "$daemon"
-    expect "mate-screensaver ends" within 5 ended "$daemon" || cat "$mate/log"
-}
-case_mate
+say "MATE's screen saver runs the program through its theme entry"
+mate=$work/mate ns=(unshare --mount --propagation private)
+[ "$(id -u)" = 0 ] || ns=(unshare --user --map-root-user --mount --propagation private)
+{ [ -d /usr/libexec/xscreensaver ] && "${ns[@]}" true; } 2>/dev/null ||
+    { say "  (no private mount namespace can be made here: left out)" && report; }
+mkdir -p "$mate/data/applications/screensavers" "$mate/glib-2.0/settings" "$mate/savers"
+cp "$theme_entry" "$mate/data/applications/screensavers/nimbrost.desktop"
+ln -s "$prefix/bin/nimbrost" "$mate/savers/nimbrost"
+printf '%s\n' '[org/mate/screensaver]' "mode='single'" "themes=['screensavers-nimbrost']" \
+    >"$mate/glib-2.0/settings/keyfile"
+session=(env HOME="$mate" XDG_CONFIG_HOME="$mate" XDG_DATA_DIRS="$mate/data:/usr/share"
+    GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=MATE NO_AT_BRIDGE=1 SDL_AUDIODRIVER=dummy)
+"${session[@]}" "${ns[@]}" sh -c 'mount --bind "$1" /usr/libexec/xscreensaver &&
+    exec mate-screensaver --no-daemon' sh "$mate/savers" >"$mate/log" 2>&1 &
+mate_pid=$!
+mate_command() { "${session[@]}" mate-screensaver-command "$@" >/dev/null 2>&1; }
+if expect "mate-screensaver answers" within 10 mate_command --query &&
+    hosted mate-screensaver mate_command --activate; then
+    mate_command --deactivate
+    expect "deactivating ends the program within a second" wait_exit 1 "$saver_pid"
+fi
+kill "$mate_pid"
+expect "mate-screensaver ends" within 5 ended "$mate_pid" || cat "$mate/log"
 report

@@ -39,6 +39,16 @@ within() { # within SECONDS COMMAND...: retried every 50 ms until it succeeds
 }
 one_line() { [ "$(wc -l <"$1")" = 1 ] && grep -qF -e "$2" "$1"; } # one_line FILE TEXT
 
+# Starts the X server COMMAND... on a free display: its process in $server, the display's name in
+# $private once it accepts clients.
+x_server() {
+    exec {fd}>"$work/display"
+    "$@" -displayfd "$fd" -nolisten tcp >"$work/server.out" 2>&1 &
+    server=$!
+    exec {fd}>&-
+    within 10 test -s "$work/display" && private=:$(head -n1 "$work/display")
+}
+
 # Starts the program with ARGS: its process in $pid, what it says in $out (and ${outs[pid]}).
 start() {
     out=$work/out.$((++runs))

@@ -75,20 +75,11 @@ EOF
         eval 'find_window && [ ! -s "$out" ]'
 }
 
-# A private X server ($private, process $server): ended under the program, or without OpenGL.
-private_server() {
-    exec {fd}>"$work/display"
-    Xvfb -displayfd "$fd" -screen 0 640x480x24 -nolisten tcp "$@" >/dev/null 2>&1 &
-    server=$!
-    exec {fd}>&-
-    within 10 test -s "$work/display" && private=:$(head -n1 "$work/display")
-}
-
 case_server_ends() {
     local where
     for where in "the host's window" "its own window"; do
         say "the X server ends under the program in $where"
-        expect "a private X server starts" private_server || return
+        expect "a private X server starts" x_server Xvfb -screen 0 640x480x24 || return
         if [ "$where" = "its own window" ]; then
             DISPLAY=$private start -win
         else
@@ -101,7 +92,7 @@ case_server_ends() {
         expect "it ends within a second, with code 3 (${status:-})" [ "$status" = 3 ]
     done
     say "an X server without OpenGL"
-    expect "a private X server starts" private_server -extension GLX || return
+    expect "a private X server starts" x_server Xvfb -screen 0 640x480x24 -extension GLX || return
     DISPLAY=$private host --geometry 320x240+0+0 && DISPLAY=$private saver "$host_id"
     wait_exit 20
     expect "the run ends with -1 (${status:-}), saying in one line that it cannot draw there" \

@@ -1,14 +1,13 @@
 // The entry of a fuzz target when it is not built for libFuzzer: runs every file it is given, and
 // every file in every folder it is given, through the target once, in name order. A failed check
 // aborts, as under libFuzzer.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
+#include <set>
 
 // A target may leave out its initialization, as under libFuzzer.
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
@@ -18,15 +17,13 @@ int main(int argc, char **argv) {
     if (LLVMFuzzerInitialize != nullptr) {
         LLVMFuzzerInitialize(&argc, &argv);
     }
-    std::vector<std::filesystem::path> inputs;
+    std::set<std::filesystem::path> inputs(argv + 1, argv + argc);
     for (int i = 1; i < argc; ++i) {
         if (std::filesystem::is_directory(argv[i])) {
-            inputs.insert(inputs.end(), std::filesystem::directory_iterator(argv[i]), {});
-        } else {
-            inputs.push_back(argv[i]);
+            inputs.erase(argv[i]);
+            inputs.insert(std::filesystem::directory_iterator(argv[i]), {});
         }
     }
-    std::sort(inputs.begin(), inputs.end());
     for (const std::filesystem::path &input : inputs) {
         std::ifstream file(input, std::ios::binary);
         const std::string bytes(std::istreambuf_iterator<char>(file), {});

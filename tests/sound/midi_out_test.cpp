@@ -48,73 +48,18 @@ float renderPeak(double seconds) {
     return peak;
 }
 
-// Each test starts the synthesizer afresh.
-struct MidiOut : ::testing::Test {
-    HMIDIOUT out = nullptr;
-
-    void SetUp() override {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        unsetenv(NIMBROST_SOUNDFONT_VARIABLE);
-        ASSERT_EQ(MMSYSERR_NOERROR, midiOutOpen(&out, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
-    }
-    void TearDown() override {
-        midiOutClose(out); // refused unless it is open
-        stopSynthesizer();
-    }
-    void send(DWORD message) { EXPECT_EQ(MMSYSERR_NOERROR, midiOutShortMsg(out, message)); }
-};
-
-TEST_F(MidiOut, DecodesShortMessagesWithoutAllocating) {
-    // Each message, then the program (controller -1), a controller or the pitch bend (-2) of a
-    // channel that it leaves. Data bytes keep their low 7 bits (0xA8 is 40, volume 0x90 is 0x10);
-    // the bend comes least significant bits first; program change takes one data byte, and so does
-    // its running status; a real-time message leaves running status; system messages are not
-    // played, a common one ends running status; a system reset would restore the defaults.
-    const std::tuple<DWORD, int, int, int> steps[] = {
-        {0x0000A8C3, 3, -1, 40},     {0x009007B1, 1, 7, 0x10},  {0x004001E2, 2, -2, 0x2001},
-        {0x000005C4, 4, -1, 5},      {0x00007F14, 4, -1, 0x14}, {0x003207B2, 2, 7, 50},
-        {0x00001E07, 2, 7, 30},      {0x000000F8, 2, 7, 30},    {0x00002807, 2, 7, 40},
-        {0x001234F2, 2, -2, 0x2001}, {0x00003307, 2, 7, 40},    {0x000000FF, 3, -1, 40}};
-    fluid_synth_t *synth = playingSynthesizer();
-    for (const auto &[message, channel, controller, expected] : steps) {
-        send(message);
-        int value = -1, soundFont = 0, bank = 0;
-        if (controller == -1) {
-            fluid_synth_get_program(synth, channel, &soundFont, &bank, &value);
-        } else if (controller == -2) {
-            fluid_synth_get_pitch_bend(synth, channel, &value);
-        } else {
-            fluid_synth_get_cc(synth, channel, controller, &value);
-        }
-        EXPECT_EQ(expected, value) << std::hex << "after 0x" << message;
-    }
-    send(0x0000643C); // no status since the open: dropped
-    send(0xFF643C90); // the top byte is not sent
-    send(0x00005040); // running status: key 0x40, velocity 0x50
-    send(0x00FF7043); // key 0x43, velocity 0x70; the third byte is not part of it
-    send(0x00FFBC95); // key 0xBC is 60, velocity 0xFF is 127
-    send(0x00404080); // note off
-    EXPECT_EQ((std::set<Note>{Note(0, 60, 100), Note(0, 67, 112), Note(5, 60, 127)}), notesOn());
-    // The calling thread's heap allocations (not counted under AddressSanitizer).
-    startCountingAllocations(false);
-    DWORD message = 0;
-    for (int frame = 0; frame < 5000; ++frame) {
-        midiOutShortMsg(out, message);
-        message = message * 1664525u + 1013904223u; // every kind of message, running status too
-    }
-    const AllocationCount sending = stopCountingAllocations();
-    startCountingAllocations(false);
-    static void *volatile kept;
-    kept = std::malloc(16); // the counter counts
-    std::free(kept);
-    const AllocationCount one = stopCountingAllocations();
-    EXPECT_EQ(0, sending.own + sending.other);
-    EXPECT_EQ(allocationsCounted ? 1 : 0, one.own + one.other);
+HMIDIOUT out = nullptr;
+void send(DWORD message) {
+    EXPECT_EQ(MMSYSERR_NOERROR, midiOutShortMsg(out, message));
 }
 
 // A note starts the audio stream, which runs until the silence limit after the last sound; a close
 // cuts the notes, and reopening keeps the synthesizer and its stream but not the running status.
-TEST_F(MidiOut, ANoteStartsTheStreamAndSoundsUntilTheCloseAndSilenceEndsTheStream) {
+// Then the decoding of short messages, and sending without allocating.
+TEST(MidiOut, SoundsFromTheFirstNoteToTheCloseAndDecodesShortMessagesWithoutAllocating) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    unsetenv(NIMBROST_SOUNDFONT_VARIABLE);
+    ASSERT_EQ(MMSYSERR_NOERROR, midiOutOpen(&out, MIDI_MAPPER, 0, 0, CALLBACK_NULL));
     HMIDIOUT refused = out;
     EXPECT_EQ(MMSYSERR_ALLOCATED, midiOutOpen(&refused, 0, 0, 0, CALLBACK_NULL));
     EXPECT_EQ(nullptr, refused) << "one client at a time";
@@ -149,6 +94,55 @@ TEST_F(MidiOut, ANoteStartsTheStreamAndSoundsUntilTheCloseAndSilenceEndsTheStrea
     EXPECT_GE(SDL_GetTicks() - noted, synthesizerSilenceLimit);
     send(note);
     EXPECT_NE(0u, synthesizerAudioDevice()) << "the next note starts it again";
+    midiOutClose(out);
+    midiOutOpen(&out, 0, 0, 0, CALLBACK_NULL);
+
+    // Each message, then the program (controller -1), a controller or the pitch bend (-2) of a
+    // channel that it leaves. Data bytes keep their low 7 bits (0xA8 is 40, volume 0x90 is 0x10);
+    // the bend comes least significant bits first; program change takes one data byte, and so does
+    // its running status; a real-time message leaves running status; system messages are not
+    // played, a common one ends running status; a system reset would restore the defaults.
+    const std::tuple<DWORD, int, int, int> steps[] = {
+        {0x0000A8C3, 3, -1, 40},     {0x009007B1, 1, 7, 0x10},  {0x004001E2, 2, -2, 0x2001},
+        {0x000005C4, 4, -1, 5},      {0x00007F14, 4, -1, 0x14}, {0x003207B2, 2, 7, 50},
+        {0x00001E07, 2, 7, 30},      {0x000000F8, 2, 7, 30},    {0x00002807, 2, 7, 40},
+        {0x001234F2, 2, -2, 0x2001}, {0x00003307, 2, 7, 40},    {0x000000FF, 3, -1, 40}};
+    for (const auto &[message, channel, controller, expected] : steps) {
+        send(message);
+        int value = -1, soundFont = 0, bank = 0;
+        if (controller == -1) {
+            fluid_synth_get_program(synth, channel, &soundFont, &bank, &value);
+        } else if (controller == -2) {
+            fluid_synth_get_pitch_bend(synth, channel, &value);
+        } else {
+            fluid_synth_get_cc(synth, channel, controller, &value);
+        }
+        EXPECT_EQ(expected, value) << std::hex << "after 0x" << message;
+    }
+    send(0x0000643C); // no status since the open: dropped
+    send(0xFF643C90); // the top byte is not sent
+    send(0x00005040); // running status: key 0x40, velocity 0x50
+    send(0x00FF7043); // key 0x43, velocity 0x70; the third byte is not part of it
+    send(0x00FFBC95); // key 0xBC is 60, velocity 0xFF is 127
+    send(0x00404080); // note off
+    EXPECT_EQ((std::set<Note>{Note(0, 60, 100), Note(0, 67, 112), Note(5, 60, 127)}), notesOn());
+    // The calling thread's heap allocations (not counted under AddressSanitizer).
+    startCountingAllocations(false);
+    DWORD message = 0;
+    for (int frame = 0; frame < 5000; ++frame) {
+        midiOutShortMsg(out, message);
+        message = message * 1664525u + 1013904223u; // every kind of message, running status too
+    }
+    const AllocationCount sending = stopCountingAllocations();
+    startCountingAllocations(false);
+    static void *volatile kept;
+    kept = std::malloc(16); // the counter counts
+    std::free(kept);
+    const AllocationCount one = stopCountingAllocations();
+    EXPECT_EQ(0, sending.own + sending.other);
+    EXPECT_EQ(allocationsCounted ? 1 : 0, one.own + one.other);
+    midiOutClose(out);
+    stopSynthesizer();
 }
 
 } // namespace
