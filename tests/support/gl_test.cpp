@@ -25,15 +25,6 @@ std::vector<std::uint8_t> GlTest::readFrame() {
     return rgba;
 }
 
-int GlTest::litPixels() {
-    const std::vector<std::uint8_t> rgba = readFrame();
-    int lit = 0;
-    for (std::size_t i = 0; i < rgba.size(); i += 4) {
-        lit += (rgba[i] | rgba[i + 1] | rgba[i + 2]) != 0;
-    }
-    return lit;
-}
-
 std::vector<double> GlTest::matrix(GLenum which) {
     std::vector<double> m(16);
     glGetDoublev(which, m.data());
@@ -61,16 +52,6 @@ void GlTest::startScene(char key, int frames) {
     }
 }
 
-std::vector<double> randomDraws(int count) {
-    const std::uint32_t state = scene.randomState;
-    std::vector<double> draws;
-    while (count-- > 0) {
-        draws.push_back(nimbrost::rand() * nimbrost::randomScale);
-    }
-    scene.randomState = state;
-    return draws;
-}
-
 std::vector<double> rounded(std::vector<double> values) {
     for (double &value : values) {
         value = std::round(value * 1e4) / 1e4;
@@ -78,14 +59,14 @@ std::vector<double> rounded(std::vector<double> values) {
     return values;
 }
 
-std::vector<std::string> drawnTexts;
+std::string drawnText;
 
 extern "C" {
 
 void __real_glCallLists(GLsizei n, GLenum type, const void *lists);
 
 void __wrap_glCallLists(GLsizei n, GLenum type, const void *lists) {
-    drawnTexts.emplace_back(static_cast<const char *>(lists), n);
+    drawnText.append(static_cast<const char *>(lists), n) += '\n';
     __real_glCallLists(n, type, lists);
 }
 

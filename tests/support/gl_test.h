@@ -16,8 +16,8 @@
 
 #include "scene/scene.h"
 
-// Text drawn by glCallLists (of characters, as the overlay draws), one string per call.
-extern std::vector<std::string> drawnTexts;
+// Text drawn by glCallLists (of characters, as the overlay draws), each call's ended by a newline.
+extern std::string drawnText;
 
 // A record's fields in their order, for comparing two records field by field.
 template <typename Record, typename Field = std::conditional_t<
@@ -27,9 +27,6 @@ std::vector<Field> fields(const Record &record) {
     std::memcpy(all.data(), &record, sizeof record);
     return all;
 }
-
-// The generator's next `count` values scaled to 0..1, drawn from a copy of its state.
-std::vector<double> randomDraws(int count);
 
 // The values rounded to four decimals, for comparing single-precision GL state with exact values.
 std::vector<double> rounded(std::vector<double> values);
@@ -41,8 +38,6 @@ class GlTest : public ::testing::Test {
 
     // The current frame, top row first, RGBA.
     std::vector<std::uint8_t> readFrame();
-    // How many pixels of the current frame are not black.
-    int litPixels();
     std::vector<double> matrix(GLenum which);
     GLint integer(GLenum which);
     // 1 for each capability that is enabled, 0 for each that is not.

@@ -2,7 +2,6 @@
 
 #include <EGL/egl.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdint>
 
@@ -15,16 +14,10 @@ Given given;
 namespace {
 
 unsigned midiOutputs, framesPresented;
+char line[128];
 
-// Appends a line to the log.
-__attribute__((format(printf, 1, 2))) void note(const char *format, ...) {
-    char line[128];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
-    log += line + std::string("\n");
-}
+// Appends a line to the log, made by printf's `format` and the arguments that follow.
+#define NOTE(format, ...) (std::snprintf(line, sizeof line, format "\n", __VA_ARGS__), log += line)
 
 } // namespace
 
@@ -56,14 +49,14 @@ using namespace recording;
     }
 #define LOGGED(Type, Name, Parameters, result, format, ...)                                        \
     Type Name Parameters {                                                                         \
-        note(#Name "(" format ")", __VA_ARGS__);                                                   \
+        NOTE(#Name "(" format ")", __VA_ARGS__);                                                   \
         return result;                                                                             \
     }
 
 MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR data, DWORD flags) {
     const auto handle = given.midiAvailable ? std::uintptr_t{++midiOutputs} : 0;
     *out = reinterpret_cast<HMIDIOUT>(handle);
-    note("midiOutOpen(0x%x, %zu, %zu, %u) -> %#zx", device, callback, data, flags, handle);
+    NOTE("midiOutOpen(0x%x, %zu, %zu, %u) -> %#zx", device, callback, data, flags, handle);
     return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
 LOGGED(MMRESULT, midiOutShortMsg, (HMIDIOUT out, DWORD message), MMSYSERR_NOERROR, "%p, 0x%x",
