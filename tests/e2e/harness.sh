@@ -22,6 +22,7 @@ arguments() { # arguments USAGE TEST...
 expect() { # expect DESCRIPTION COMMAND...: fails as COMMAND does
     if "${@:2}"; then say "  ok: $1" && return; fi
     say "  FAIL: $1"
+    [ -s "$out" ] && sed 's/^/    the program said: /' "$out" | head -n 5
     failures=$((failures + 1))
     return 1
 }
