@@ -248,50 +248,42 @@ void placeWindow(WindowObject *window) {
     if (window->hosted) {
         return;
     }
-    Display *display = connection.display;
-    const int decorated = captioned(window->style) ? 1 : 0;
-    if (decorated != window->decorated) {
-        window->decorated = decorated;
-        askDecorations(window->drawable, decorated != 0);
-    }
+    askDecorations(window->drawable, captioned(window->style));
     // Only a shown window is made full screen: add (1) or remove (0) the state.
-    if (window->fullScreen != window->fullScreenAsked) {
-        window->fullScreenAsked = window->fullScreen;
-        window->placed[2] = 0; // placed again on leaving full screen
-        askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
-                         static_cast<long>(connection.wmStateFullScreen));
-    }
-    if (window->fullScreen) {
-        return;
-    }
-    const int place[4] = {window->x, window->y,
-                          atLeastOne(window->width - window->left - window->right),
-                          atLeastOne(window->height - window->top - window->bottom)};
-    if (std::memcmp(place, window->placed, sizeof place) != 0) {
-        std::memcpy(window->placed, place, sizeof place);
-        XMoveResizeWindow(display, window->drawable, place[0], place[1],
-                          static_cast<unsigned>(place[2]), static_cast<unsigned>(place[3]));
+    askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
+                     static_cast<long>(connection.wmStateFullScreen));
+    if (!window->fullScreen) {
+        const int width = window->width - window->frame[0] - window->frame[1];
+        const int height = window->height - window->frame[2] - window->frame[3];
+        XMoveResizeWindow(connection.display, window->drawable, window->x, window->y,
+                          static_cast<unsigned>(atLeastOne(width)),
+                          static_cast<unsigned>(atLeastOne(height)));
     }
 }
 
+// Placed again only for new decorations: a window manager that writes the same ones again as it
+// places the window makes no loop.
 void readFrame(WindowObject *window) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
+    bool changed = false;
     if (XGetWindowProperty(connection.display, window->drawable, connection.frameExtents, 0, 4,
                            False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
         type == XA_CARDINAL && format == 32 && count == 4) {
         const long *extents = reinterpret_cast<const long *>(data);
-        window->left = static_cast<int>(extents[0]);
-        window->right = static_cast<int>(extents[1]);
-        window->top = static_cast<int>(extents[2]);
-        window->bottom = static_cast<int>(extents[3]);
+        for (int side = 0; side < 4; ++side) {
+            changed = changed || window->frame[side] != extents[side];
+            window->frame[side] = static_cast<int>(extents[side]);
+        }
     }
     if (data != nullptr) {
         XFree(data);
     }
-    placeWindow(window);
+    if (changed) {
+        placeWindow(window);
+    }
 }
 
 } // namespace platform
@@ -327,7 +319,6 @@ HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwSty
     window->y = Y;
     window->width = nWidth;
     window->height = nHeight;
-    window->decorated = -1;
     const bool made = window->handle != nullptr && window->dc.handle != nullptr &&
                       (connection.host == platform::HostWindow::ready
                            ? adoptHostWindow(window)
