@@ -109,13 +109,11 @@ struct Modifiers {
     bool shift, control, alt, numLock;
 };
 
-bool post(const platform::WindowObject *window, UINT message, WPARAM wParam, LPARAM lParam,
+void post(const platform::WindowObject *window, UINT message, WPARAM wParam, LPARAM lParam,
           DWORD time, POINT pointer) {
-    if (queued == queueCapacity) {
-        return false;
+    if (queued < queueCapacity) {
+        queue[queued++] = MSG{window->handle, message, wParam, lParam, time, pointer};
     }
-    queue[queued++] = MSG{window->handle, message, wParam, lParam, time, pointer};
-    return true;
 }
 
 // The state bits a keysym sets, in the keyboard mapping of the moment.
@@ -258,11 +256,8 @@ void translate(XEvent &event) {
         // The host destroyed its window under the program: a request about it fails, and the X
         // error handler ends the run at once.
         if (window->hosted && event.xdestroywindow.window == connection.hostWindow) {
-            Window root = None;
-            int x = 0, y = 0;
-            unsigned width = 0, height = 0, border = 0, depth = 0;
-            XGetGeometry(connection.display, connection.hostWindow, &root, &x, &y, &width, &height,
-                         &border, &depth);
+            XWindowAttributes attributes;
+            XGetWindowAttributes(connection.display, connection.hostWindow, &attributes);
         }
         break;
     default:
