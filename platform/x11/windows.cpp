@@ -6,9 +6,7 @@
 #include <X11/Xatom.h>
 #include <strings.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
@@ -18,10 +16,11 @@ namespace {
 
 using platform::connection;
 
-// The program registers one window class, and names it by its name alone.
+// The program registers one window class, and names it by its name alone: a constant string,
+// which is kept rather than copied.
 struct WindowClass {
     bool registered;
-    char name[256];
+    const char *name;
     WNDPROC procedure;
 };
 WindowClass windowClass;
@@ -48,10 +47,6 @@ constexpr long buttonEvents = ButtonPressMask | ButtonReleaseMask;
 // Compared without case, as Windows does.
 bool isRegistered(LPCSTR name) {
     return windowClass.registered && name != nullptr && strcasecmp(windowClass.name, name) == 0;
-}
-
-bool captioned(LONG style) {
-    return (style & WS_CAPTION) == WS_CAPTION;
 }
 
 int atLeastOne(int size) {
@@ -248,7 +243,7 @@ void placeWindow(WindowObject *window) {
     if (window->hosted) {
         return;
     }
-    askDecorations(window->drawable, captioned(window->style));
+    askDecorations(window->drawable, (window->style & WS_CAPTION) == WS_CAPTION);
     // Only a shown window is made full screen: add (1) or remove (0) the state.
     askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
                      static_cast<long>(connection.wmStateFullScreen));
@@ -290,13 +285,10 @@ void readFrame(WindowObject *window) {
 
 ATOM RegisterClassA(const WNDCLASSA *lpWndClass) {
     if (lpWndClass == nullptr || lpWndClass->lpfnWndProc == nullptr ||
-        lpWndClass->lpszClassName == nullptr || windowClass.registered ||
-        std::strlen(lpWndClass->lpszClassName) >= sizeof windowClass.name) {
+        lpWndClass->lpszClassName == nullptr || windowClass.registered) {
         return 0;
     }
-    windowClass.registered = true;
-    std::strcpy(windowClass.name, lpWndClass->lpszClassName);
-    windowClass.procedure = lpWndClass->lpfnWndProc;
+    windowClass = WindowClass{true, lpWndClass->lpszClassName, lpWndClass->lpfnWndProc};
     return firstClassAtom;
 }
 
@@ -406,12 +398,10 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
         return FALSE;
     }
     Window root = None, child = None;
-    int x = 0, y = 0, windowX = 0, windowY = 0;
+    int windowX = 0, windowY = 0;
     unsigned state = 0;
-    XQueryPointer(connection.display, connection.root, &root, &child, &x, &y, &windowX, &windowY,
-                  &state);
-    lpPoint->x = x;
-    lpPoint->y = y;
+    XQueryPointer(connection.display, connection.root, &root, &child, &lpPoint->x, &lpPoint->y,
+                  &windowX, &windowY, &state);
     return TRUE;
 }
 
