@@ -7,8 +7,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cstring>
-
 namespace headless {
 
 namespace {
@@ -63,17 +61,12 @@ bool createContext(int width, int height, const char **error) {
     if (current.context != EGL_NO_CONTEXT) {
         return resizeTarget(width, height) || fail(error, "cannot make a drawing target");
     }
-    const char *extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-        eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (extensions == nullptr || getPlatformDisplay == nullptr ||
-        std::strstr(extensions, "EGL_MESA_platform_surfaceless") == nullptr) {
+    current.display =
+        eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (current.display == EGL_NO_DISPLAY) {
         return fail(error, "EGL has no surfaceless platform (Mesa's EGL is needed)");
     }
-    current.display =
-        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (current.display == EGL_NO_DISPLAY || !eglInitialize(current.display, nullptr, nullptr) ||
-        !eglBindAPI(EGL_OPENGL_API)) {
+    if (!eglInitialize(current.display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API)) {
         return fail(error, "cannot open the surfaceless EGL display for desktop OpenGL");
     }
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
