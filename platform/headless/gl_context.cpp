@@ -99,12 +99,10 @@ bool resizeTarget(int width, int height) {
     return (width == current.width && height == current.height) || sizeTarget(width, height);
 }
 
+// Ending the display frees the context, once it is no longer current.
 void destroyContext() {
-    if (current.context != EGL_NO_CONTEXT) {
-        eglMakeCurrent(current.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        eglDestroyContext(current.display, current.context);
-    }
     if (current.display != EGL_NO_DISPLAY) {
+        eglMakeCurrent(current.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglTerminate(current.display);
     }
     current = Context();

@@ -225,11 +225,8 @@ bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, D
         return false;
     }
     FT_Face face = openFace(font->font);
-    if (face == nullptr) {
-        return false;
-    }
-    if (!setSize(face, font->font)) {
-        FT_Done_Face(face);
+    if (face == nullptr || !setSize(face, font->font)) {
+        FT_Done_Face(face); // takes null
         return false;
     }
     // The program keeps the other unpacking settings at OpenGL's defaults.

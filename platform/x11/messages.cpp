@@ -155,8 +155,7 @@ bool overClientArea(const platform::WindowObject *window, int x, int y) {
 void postKey(const platform::WindowObject *window, const XKeyEvent &key) {
     const bool up = key.type == KeyRelease;
     // The pressed key counts as held during its own press.
-    const KeySym pressed =
-        XkbKeycodeToKeysym(connection.display, static_cast<KeyCode>(key.keycode), 0, 0);
+    const KeySym pressed = unshifted(connection.display, key.keycode, 0);
     const Modifiers held = modifiersOf(key.state | (up ? 0 : maskOf(pressed)));
     // Shift turns the keypad's digits back into navigation keys, as on Windows.
     const UINT code =
