@@ -52,27 +52,21 @@ typedef LONG_PTR LRESULT;
 
 // Handles are pointers to distinct incomplete types, so that one kind cannot be passed for
 // another; GDI objects of every kind also pass as HGDIOBJ.
-struct HWND__;
-typedef HWND__ *HWND;
-struct HINSTANCE__;
-typedef HINSTANCE__ *HINSTANCE;
-struct HICON__;
-typedef HICON__ *HICON;
+#define DECLARE_HANDLE(name)                                                                       \
+    struct name##__;                                                                               \
+    typedef name##__ *name
+DECLARE_HANDLE(HWND);
+DECLARE_HANDLE(HINSTANCE);
+DECLARE_HANDLE(HICON);
 typedef HICON HCURSOR;
-struct HMENU__;
-typedef HMENU__ *HMENU;
-struct HDC__;
-typedef HDC__ *HDC;
-struct HGLRC__;
-typedef HGLRC__ *HGLRC;
-struct HBRUSH__;
-typedef HBRUSH__ *HBRUSH;
-struct HFONT__;
-typedef HFONT__ *HFONT;
+DECLARE_HANDLE(HMENU);
+DECLARE_HANDLE(HDC);
+DECLARE_HANDLE(HGLRC);
+DECLARE_HANDLE(HBRUSH);
+DECLARE_HANDLE(HFONT);
 typedef void *HGDIOBJ;
 
-struct HMIDIOUT__;
-typedef HMIDIOUT__ *HMIDIOUT;
+DECLARE_HANDLE(HMIDIOUT);
 typedef HMIDIOUT *LPHMIDIOUT;
 
 #define MIDI_MAPPER ((UINT)-1)

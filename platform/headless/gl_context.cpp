@@ -7,8 +7,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cstring>
-
 namespace headless {
 
 namespace {
@@ -17,46 +15,36 @@ struct Context {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
     GLuint framebuffer = 0;
-    GLuint colorBuffer = 0;
-    GLuint depthBuffer = 0;
+    GLuint renderbuffers[2] = {0, 0}; // colour and depth
     int width = 0;
     int height = 0;
 };
 
 Context current;
 
-void deleteTarget() {
-    if (current.framebuffer != 0) {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &current.framebuffer);
-        glDeleteRenderbuffers(1, &current.colorBuffer);
-        glDeleteRenderbuffers(1, &current.depthBuffer);
-        current.framebuffer = current.colorBuffer = current.depthBuffer = 0;
+// Gives the framebuffer's colour and depth buffers the size, making them at the first call. The
+// context's end frees them.
+bool sizeTarget(int width, int height) {
+    if (current.framebuffer == 0) {
+        glGenFramebuffers(1, &current.framebuffer);
+        glGenRenderbuffers(2, current.renderbuffers);
+        glBindFramebuffer(GL_FRAMEBUFFER, current.framebuffer);
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
     }
-}
-
-bool makeTarget(int width, int height) {
-    glGenRenderbuffers(1, &current.colorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, current.colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glGenRenderbuffers(1, &current.depthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, current.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    glGenFramebuffers(1, &current.framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, current.framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              current.colorBuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                              current.depthBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        deleteTarget();
-        return false;
+    const GLenum formats[2] = {GL_RGBA8, GL_DEPTH_COMPONENT16};
+    const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+    for (int i = 0; i < 2; ++i) {
+        glBindRenderbuffer(GL_RENDERBUFFER, current.renderbuffers[i]);
+        glRenderbufferStorage(GL_RENDERBUFFER, formats[i], width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER,
+                                  current.renderbuffers[i]);
     }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    current.width = width;
+    // A target that failed has no size, so that the next resize tries again.
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    current.width = complete ? width : 0;
     current.height = height;
-    return true;
+    return complete;
 }
 
 bool fail(const char **error, const char *why) {
@@ -73,17 +61,12 @@ bool createContext(int width, int height, const char **error) {
     if (current.context != EGL_NO_CONTEXT) {
         return resizeTarget(width, height) || fail(error, "cannot make a drawing target");
     }
-    const char *extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-        eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (extensions == nullptr || getPlatformDisplay == nullptr ||
-        std::strstr(extensions, "EGL_MESA_platform_surfaceless") == nullptr) {
+    current.display =
+        eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (current.display == EGL_NO_DISPLAY) {
         return fail(error, "EGL has no surfaceless platform (Mesa's EGL is needed)");
     }
-    current.display =
-        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (current.display == EGL_NO_DISPLAY || !eglInitialize(current.display, nullptr, nullptr) ||
-        !eglBindAPI(EGL_OPENGL_API)) {
+    if (!eglInitialize(current.display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API)) {
         return fail(error, "cannot open the surfaceless EGL display for desktop OpenGL");
     }
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
@@ -103,7 +86,7 @@ bool createContext(int width, int height, const char **error) {
     if (!eglMakeCurrent(current.display, EGL_NO_SURFACE, EGL_NO_SURFACE, current.context)) {
         return fail(error, "cannot make the OpenGL context current without a surface");
     }
-    if (!makeTarget(width, height)) {
+    if (!sizeTarget(width, height)) {
         return fail(error, "cannot make a drawing target of that size");
     }
     return true;
@@ -113,20 +96,13 @@ bool resizeTarget(int width, int height) {
     if (current.context == EGL_NO_CONTEXT) {
         return false;
     }
-    if (width == current.width && height == current.height && current.framebuffer != 0) {
-        return true;
-    }
-    deleteTarget();
-    return makeTarget(width, height);
+    return (width == current.width && height == current.height) || sizeTarget(width, height);
 }
 
+// Ending the display frees the context, once it is no longer current.
 void destroyContext() {
-    if (current.context != EGL_NO_CONTEXT) {
-        deleteTarget();
-        eglMakeCurrent(current.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        eglDestroyContext(current.display, current.context);
-    }
     if (current.display != EGL_NO_DISPLAY) {
+        eglMakeCurrent(current.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglTerminate(current.display);
     }
     current = Context();
@@ -141,16 +117,13 @@ int maxTargetSize() {
 }
 
 void readPixels(std::vector<std::uint8_t> &rgba) {
-    const int w = current.width;
-    const int h = current.height;
-    const std::size_t row = static_cast<std::size_t>(w) * 4;
-    rgba.resize(row * static_cast<std::size_t>(h));
-    std::vector<std::uint8_t> bottomUp(rgba.size());
+    const std::size_t row = static_cast<std::size_t>(current.width) * 4;
+    rgba.resize(row * static_cast<std::size_t>(current.height));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < h; ++y) {
-        std::memcpy(&rgba[row * static_cast<std::size_t>(y)],
-                    &bottomUp[row * static_cast<std::size_t>(h - 1 - y)], row);
+    // OpenGL reads rows bottom-up: each goes straight to its place.
+    for (int y = 0; y < current.height; ++y) {
+        glReadPixels(0, current.height - 1 - y, current.width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                     &rgba[row * static_cast<std::size_t>(y)]);
     }
 }
 

@@ -5,9 +5,7 @@
 // program treats as silence.
 
 MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT, DWORD_PTR, DWORD_PTR, DWORD) {
-    if (phmo != nullptr) {
-        *phmo = nullptr;
-    }
+    *phmo = nullptr;
     return MMSYSERR_NODRIVER;
 }
 

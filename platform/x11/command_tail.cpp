@@ -5,17 +5,13 @@
 
 namespace {
 
-bool needsQuotes(const char *argument) {
-    return argument[0] == '\0' || std::strpbrk(argument, " \t") != nullptr;
-}
-
 char *appendRepeated(char *end, char c, std::size_t count) {
     std::memset(end, c, count);
     return end + count;
 }
 
 char *appendQuoted(char *end, const char *argument) {
-    const bool quoted = needsQuotes(argument);
+    const bool quoted = argument[0] == '\0' || std::strpbrk(argument, " \t") != nullptr;
     if (quoted) {
         *end++ = '"';
     }
@@ -25,11 +21,8 @@ char *appendQuoted(char *end, const char *argument) {
             ++backslashes;
             continue;
         }
-        if (*c == '"') {
-            end = appendRepeated(end, '\\', 2 * backslashes + 1);
-        } else {
-            end = appendRepeated(end, '\\', backslashes);
-        }
+        // A double quote is escaped, and the backslashes before it with it.
+        end = appendRepeated(end, '\\', *c == '"' ? 2 * backslashes + 1 : backslashes);
         backslashes = 0;
         *end++ = *c;
     }

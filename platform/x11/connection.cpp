@@ -2,6 +2,7 @@
 
 #include <X11/XKBlib.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,37 +21,31 @@ using platform::connection;
 // The value as it can be shown on one line: printable characters only, cut short.
 const char *shown(const char *value) {
     static char text[44];
-    std::size_t length = 0;
-    for (const char *c = value; *c != '\0' && length < sizeof text - 1; ++c) {
-        text[length++] = (*c >= 0x20 && *c < 0x7F) ? *c : '?';
+    std::snprintf(text, sizeof text, "%s", value);
+    for (char *c = text; *c != '\0'; ++c) {
+        *c = (*c >= 0x20 && *c < 0x7F) ? *c : '?';
     }
-    if (value[length] != '\0') {
+    if (std::strlen(value) >= sizeof text) {
         std::memcpy(text + sizeof text - 4, "...", 3);
-        length = sizeof text - 1;
     }
-    text[length] = '\0';
     return text;
 }
 
 // A window id as hosts write it: "0x" and hexadecimal digits, or decimal digits, with blanks
 // around. Returns null, or why the text is not a window id.
 const char *parseWindowId(const char *text, unsigned long *id) {
-    while (*text == ' ' || *text == '\t') {
-        ++text;
-    }
+    text += std::strspn(text, " \t");
     const bool hexadecimal = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char *digits = hexadecimal ? text + 2 : text;
-    const std::size_t count =
-        std::strspn(digits, hexadecimal ? "0123456789abcdefABCDEF" : "0123456789");
-    const char *end = digits + count;
-    while (*end == ' ' || *end == '\t') {
-        ++end;
-    }
-    if (count == 0 || *end != '\0') {
+    // A digit first: strtoull would take other white space and a sign too.
+    char *end = const_cast<char *>(text);
+    errno = 0;
+    const unsigned long long value = std::isdigit(static_cast<unsigned char>(text[0])) != 0
+                                         ? std::strtoull(text, &end, hexadecimal ? 16 : 10)
+                                         : 0;
+    end += std::strspn(end, " \t");
+    if (end == text || *end != '\0') {
         return "is not a window id: it must be a number, 0x... hexadecimal or decimal";
     }
-    errno = 0;
-    const unsigned long long value = std::strtoull(digits, nullptr, hexadecimal ? 16 : 10);
     if (errno == ERANGE || value > 0xFFFFFFFFull) {
         return "is not a window id: it is larger than 32 bits";
     }

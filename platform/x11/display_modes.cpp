@@ -38,15 +38,9 @@ long period = 0;
 
 // Looks at the output now; false without RandR or an output driven.
 bool lookAtOutput() {
-    if (output.crtc != nullptr) {
-        XRRFreeCrtcInfo(output.crtc);
-    }
-    if (output.output != nullptr) {
-        XRRFreeOutputInfo(output.output);
-    }
-    if (output.resources != nullptr) {
-        XRRFreeScreenResources(output.resources);
-    }
+    XRRFreeCrtcInfo(output.crtc);
+    XRRFreeOutputInfo(output.output);
+    XRRFreeScreenResources(output.resources);
     output = Output();
     // Without RandR the resources are null.
     if (connection.display == nullptr) {
@@ -100,7 +94,6 @@ DWORD bitsPerPixel() {
 // is the display's default: then another one is taken where the size is offered only at that.
 const XRRModeInfo *offeredMode(const DEVMODEA &request) {
     const bool frequencyGiven = request.dmDisplayFrequency > 1;
-    const XRRModeInfo *found = nullptr;
     for (int i = 0; i < output.output->nmode && request.dmBitsPerPel == bitsPerPixel(); ++i) {
         const XRRModeInfo *mode = modeInfo(output.output->modes[i]);
         if (mode == nullptr || mode->width != request.dmPelsWidth ||
@@ -108,10 +101,10 @@ const XRRModeInfo *offeredMode(const DEVMODEA &request) {
             continue;
         }
         if (!frequencyGiven || std::lround(rateOf(*mode)) == request.dmDisplayFrequency) {
-            found = found != nullptr ? found : mode;
+            return mode;
         }
     }
-    return found;
+    return nullptr;
 }
 
 // Sets the controller to the mode and the screen to the size, keeping the pixels' size, in the

@@ -5,10 +5,10 @@
 
 namespace platform {
 
-// Starts reading fontconfig's configuration and font list on a thread of its own: it takes longer
-// than anything else the glyph lists need, and nothing else waits for it. wglUseFontBitmapsA
-// waits for it to end, finishFonts too. Where no thread can start, the reading waits for the
-// glyph lists, said once on stderr.
+// Starts reading fontconfig's configuration and font list on a thread of its own, once at the
+// start: it takes longer than anything else the glyph lists need, and nothing else waits for it.
+// wglUseFontBitmapsA waits for it to end, finishFonts too. Where no thread can start, the reading
+// waits for the glyph lists, said once on stderr.
 void prepareFonts();
 void finishFonts();
 

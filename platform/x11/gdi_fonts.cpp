@@ -54,7 +54,6 @@ FT_Library freeType = nullptr;
 // prepareFonts.
 pthread_t fontPreparation;
 bool fontsPreparing = false;
-bool fontsPrepared = false;
 
 void *prepareFontconfig(void *) {
     FcInit();
@@ -91,9 +90,7 @@ FT_Face openFace(const LogicalFont &font) {
             face = nullptr;
         }
     }
-    if (match != nullptr) {
-        FcPatternDestroy(match);
-    }
+    FcPatternDestroy(match);
     return face;
 }
 
@@ -145,10 +142,6 @@ void compileGlyph(FT_Face face, DWORD character, GLuint list, std::vector<GLubyt
 } // namespace
 
 void platform::prepareFonts() {
-    if (fontsPrepared) {
-        return;
-    }
-    fontsPrepared = true;
     fontsPreparing = pthread_create(&fontPreparation, nullptr, prepareFontconfig, nullptr) == 0;
     if (fontsPreparing) {
         pthread_setname_np(fontPreparation, "fontconfig");
@@ -232,11 +225,8 @@ bool platform::compileGlyphLists(HGDIOBJ fontObject, DWORD first, DWORD count, D
         return false;
     }
     FT_Face face = openFace(font->font);
-    if (face == nullptr) {
-        return false;
-    }
-    if (!setSize(face, font->font)) {
-        FT_Done_Face(face);
+    if (face == nullptr || !setSize(face, font->font)) {
+        FT_Done_Face(face); // takes null
         return false;
     }
     // The program keeps the other unpacking settings at OpenGL's defaults.

@@ -62,7 +62,6 @@ void closeHandle(const void *handle, HandleKind kind) {
     Slot *slot = liveSlot(handle, kind);
     if (slot != nullptr) {
         slot->kind = HandleKind::none;
-        slot->object = nullptr;
     }
 }
 

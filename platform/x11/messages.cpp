@@ -109,13 +109,11 @@ struct Modifiers {
     bool shift, control, alt, numLock;
 };
 
-bool post(const platform::WindowObject *window, UINT message, WPARAM wParam, LPARAM lParam,
+void post(const platform::WindowObject *window, UINT message, WPARAM wParam, LPARAM lParam,
           DWORD time, POINT pointer) {
-    if (queued == queueCapacity) {
-        return false;
+    if (queued < queueCapacity) {
+        queue[queued++] = MSG{window->handle, message, wParam, lParam, time, pointer};
     }
-    queue[queued++] = MSG{window->handle, message, wParam, lParam, time, pointer};
-    return true;
 }
 
 // The state bits a keysym sets, in the keyboard mapping of the moment.
@@ -157,8 +155,7 @@ bool overClientArea(const platform::WindowObject *window, int x, int y) {
 void postKey(const platform::WindowObject *window, const XKeyEvent &key) {
     const bool up = key.type == KeyRelease;
     // The pressed key counts as held during its own press.
-    const KeySym pressed =
-        XkbKeycodeToKeysym(connection.display, static_cast<KeyCode>(key.keycode), 0, 0);
+    const KeySym pressed = unshifted(connection.display, key.keycode, 0);
     const Modifiers held = modifiersOf(key.state | (up ? 0 : maskOf(pressed)));
     // Shift turns the keypad's digits back into navigation keys, as on Windows.
     const UINT code =
@@ -258,11 +255,8 @@ void translate(XEvent &event) {
         // The host destroyed its window under the program: a request about it fails, and the X
         // error handler ends the run at once.
         if (window->hosted && event.xdestroywindow.window == connection.hostWindow) {
-            Window root = None;
-            int x = 0, y = 0;
-            unsigned width = 0, height = 0, border = 0, depth = 0;
-            XGetGeometry(connection.display, connection.hostWindow, &root, &x, &y, &width, &height,
-                         &border, &depth);
+            XWindowAttributes attributes;
+            XGetWindowAttributes(connection.display, connection.hostWindow, &attributes);
         }
         break;
     default:

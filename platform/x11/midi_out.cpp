@@ -10,19 +10,15 @@
 namespace {
 
 struct MidiOutput {
-    std::uintptr_t openHandle; // 0 while closed
-    std::uintptr_t lastHandle; // the last serial number handed out
+    HMIDIOUT open;             // null while closed
+    std::uintptr_t lastSerial; // the last serial number handed out
     DWORD runningStatus;       // the last channel status sent since the open, or 0
 };
 
 MidiOutput output;
 
-HMIDIOUT handleFromSerial(std::uintptr_t serial) {
-    return reinterpret_cast<HMIDIOUT>(serial);
-}
-
 bool isOpen(HMIDIOUT hmo) {
-    return hmo != nullptr && hmo == handleFromSerial(output.openHandle);
+    return hmo != nullptr && hmo == output.open;
 }
 
 // Plays one channel message; `status` is 0x80 to 0xEF, the data bytes are 7-bit values.
@@ -58,16 +54,15 @@ void playChannelMessage(fluid_synth_t *synth, DWORD status, int data1, int data2
 // The program opens the MIDI mapper, without callbacks, into a handle of its own.
 MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT, DWORD_PTR, DWORD_PTR, DWORD) {
     *phmo = nullptr;
-    if (output.openHandle != 0) {
+    if (output.open != nullptr) {
         return MMSYSERR_ALLOCATED;
     }
     if (!startSynthesizer()) {
         return MMSYSERR_NODRIVER;
     }
-    output.lastHandle += 1;
-    output.openHandle = output.lastHandle;
+    output.open = reinterpret_cast<HMIDIOUT>(++output.lastSerial);
     output.runningStatus = 0;
-    *phmo = handleFromSerial(output.openHandle);
+    *phmo = output.open;
     return MMSYSERR_NOERROR;
 }
 
@@ -122,6 +117,6 @@ MMRESULT midiOutClose(HMIDIOUT hmo) {
         fluid_synth_system_reset(synth);
         fluid_synth_all_sounds_off(synth, -1);
     }
-    output.openHandle = 0;
+    output.open = nullptr;
     return MMSYSERR_NOERROR;
 }

@@ -29,17 +29,18 @@ const int callbackFrames = 512;
 const std::chrono::milliseconds silenceCheckInterval{500};
 
 struct Synthesizer {
-    const char *soundFont; // the soundfont found by the last start, loaded on the first message
-    bool loadFailed;       // the soundfont failed to load since the last start
+    // The soundfont found by the last start, loaded on the first message; null once it failed to
+    // load, until the next start.
+    const char *soundFont;
     fluid_settings_t *settings;
     fluid_synth_t *synth; // set before the device first opens, freed after it closes
     bool audioStarted;    // SDL's audio subsystem, kept once started
+    bool deviceFailed;    // the device failed to open since the last start
     // Under deviceLock: the device is opened by a note on the program's thread and closed by the
     // silence watcher, a thread that runs while the device is open.
     SDL_AudioDeviceID device;
-    bool deviceFailed; // the device failed to open since the last start
-    bool watching;     // the silence watcher runs
-    bool stopping;     // ... and is asked to end
+    bool watching; // the silence watcher runs
+    bool stopping; // ... and is asked to end
 };
 
 Synthesizer synthesizer;
@@ -85,16 +86,6 @@ void *watchSilence(void *) {
     return nullptr;
 }
 
-// Under deviceLock.
-bool startWatcher() {
-    pthread_t watcher;
-    synthesizer.watching = pthread_create(&watcher, nullptr, watchSilence, nullptr) == 0;
-    if (synthesizer.watching) {
-        pthread_detach(watcher);
-    }
-    return synthesizer.watching;
-}
-
 bool openDevice() {
     SDL_AudioSpec wanted{};
     wanted.freq = sampleRate;
@@ -111,10 +102,16 @@ bool openDevice() {
         return false;
     }
     // Without a watcher the device would stay open for good: the program goes on silent.
-    if (!synthesizer.watching && !startWatcher()) {
+    // The watcher waits for deviceLock, which the caller holds, before it looks at the device.
+    pthread_t watcher;
+    if (!synthesizer.watching && pthread_create(&watcher, nullptr, watchSilence, nullptr) != 0) {
         closeDevice();
         std::fputs("nimbrost: no thread can start to watch the sound; no sound plays\n", stderr);
         return false;
+    }
+    if (!synthesizer.watching) {
+        pthread_detach(watcher);
+        synthesizer.watching = true;
     }
     SDL_PauseAudioDevice(synthesizer.device, 0);
     return true;
@@ -145,8 +142,15 @@ void silenceFluidSynthLog() {
 // several lines for every try.
 void dropGLibMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
 
+void freeSynthesizer() {
+    delete_fluid_synth(synthesizer.synth);
+    delete_fluid_settings(synthesizer.settings);
+    synthesizer.synth = nullptr;
+    synthesizer.settings = nullptr;
+}
+
 bool loadSynthesizer() {
-    fluid_settings_t *settings = new_fluid_settings();
+    fluid_settings_t *settings = synthesizer.settings = new_fluid_settings();
     if (settings == nullptr) {
         return false;
     }
@@ -155,21 +159,15 @@ bool loadSynthesizer() {
     fluid_settings_setint(settings, "synth.threadsafe-api", 1);
     // A screen saver has no need to pin the samples in memory.
     fluid_settings_setint(settings, "synth.lock-memory", 0);
-    fluid_synth_t *synth = new_fluid_synth(settings);
+    fluid_synth_t *synth = synthesizer.synth = new_fluid_synth(settings);
     const GLogFunc previousHandler = g_log_set_default_handler(dropGLibMessage, nullptr);
     const bool loaded =
         synth != nullptr && fluid_synth_sfload(synth, synthesizer.soundFont, 1) != FLUID_FAILED;
     g_log_set_default_handler(previousHandler, nullptr);
     if (!loaded) {
-        if (synth != nullptr) {
-            delete_fluid_synth(synth);
-        }
-        delete_fluid_settings(settings);
-        return false;
+        freeSynthesizer();
     }
-    synthesizer.settings = settings;
-    synthesizer.synth = synth;
-    return true;
+    return loaded;
 }
 
 // ALSA reports a missing sound card on stderr from inside SDL's audio start, at every try. The
@@ -209,22 +207,11 @@ bool audioOffered() {
 
 bool startSynthesizer() {
     silenceFluidSynthLog();
-    synthesizer.loadFailed = false;
-    {
-        std::lock_guard<std::mutex> guard(deviceLock);
-        synthesizer.deviceFailed = false;
+    synthesizer.deviceFailed = false;
+    if (synthesizer.synth == nullptr) {
+        synthesizer.soundFont = findSoundFont();
     }
-    if (synthesizer.synth != nullptr) {
-        return audioOffered();
-    }
-    // The soundfont is kept for the first message only when the output opens.
-    synthesizer.soundFont = nullptr;
-    const char *soundFont = findSoundFont();
-    if (soundFont == nullptr || !audioOffered()) {
-        return false;
-    }
-    synthesizer.soundFont = soundFont;
-    return true;
+    return synthesizer.soundFont != nullptr && audioOffered();
 }
 
 void stopSynthesizer() {
@@ -240,23 +227,14 @@ void stopSynthesizer() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         synthesizer.audioStarted = false;
     }
-    if (synthesizer.synth != nullptr) {
-        delete_fluid_synth(synthesizer.synth);
-        delete_fluid_settings(synthesizer.settings);
-        synthesizer.synth = nullptr;
-        synthesizer.settings = nullptr;
-    }
+    freeSynthesizer();
 }
 
 fluid_synth_t *playingSynthesizer() {
-    if (synthesizer.synth != nullptr || synthesizer.loadFailed ||
-        synthesizer.soundFont == nullptr) {
-        return synthesizer.synth;
-    }
-    if (!loadSynthesizer()) {
-        synthesizer.loadFailed = true;
+    if (synthesizer.synth == nullptr && synthesizer.soundFont != nullptr && !loadSynthesizer()) {
         std::fprintf(stderr, "nimbrost: the soundfont %s could not be loaded; no sound plays\n",
                      synthesizer.soundFont);
+        synthesizer.soundFont = nullptr;
     }
     return synthesizer.synth;
 }

@@ -6,9 +6,7 @@
 #include <X11/Xatom.h>
 #include <strings.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
@@ -18,10 +16,11 @@ namespace {
 
 using platform::connection;
 
-// The program registers one window class, and names it by its name alone.
+// The program registers one window class, and names it by its name alone: a constant string,
+// which is kept rather than copied.
 struct WindowClass {
     bool registered;
-    char name[256];
+    const char *name;
     WNDPROC procedure;
 };
 WindowClass windowClass;
@@ -48,10 +47,6 @@ constexpr long buttonEvents = ButtonPressMask | ButtonReleaseMask;
 // Compared without case, as Windows does.
 bool isRegistered(LPCSTR name) {
     return windowClass.registered && name != nullptr && strcasecmp(windowClass.name, name) == 0;
-}
-
-bool captioned(LONG style) {
-    return (style & WS_CAPTION) == WS_CAPTION;
 }
 
 int atLeastOne(int size) {
@@ -248,63 +243,52 @@ void placeWindow(WindowObject *window) {
     if (window->hosted) {
         return;
     }
-    Display *display = connection.display;
-    const int decorated = captioned(window->style) ? 1 : 0;
-    if (decorated != window->decorated) {
-        window->decorated = decorated;
-        askDecorations(window->drawable, decorated != 0);
-    }
+    askDecorations(window->drawable, (window->style & WS_CAPTION) == WS_CAPTION);
     // Only a shown window is made full screen: add (1) or remove (0) the state.
-    if (window->fullScreen != window->fullScreenAsked) {
-        window->fullScreenAsked = window->fullScreen;
-        window->placed[2] = 0; // placed again on leaving full screen
-        askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
-                         static_cast<long>(connection.wmStateFullScreen));
-    }
-    if (window->fullScreen) {
-        return;
-    }
-    const int place[4] = {window->x, window->y,
-                          atLeastOne(window->width - window->left - window->right),
-                          atLeastOne(window->height - window->top - window->bottom)};
-    if (std::memcmp(place, window->placed, sizeof place) != 0) {
-        std::memcpy(window->placed, place, sizeof place);
-        XMoveResizeWindow(display, window->drawable, place[0], place[1],
-                          static_cast<unsigned>(place[2]), static_cast<unsigned>(place[3]));
+    askWindowManager(window->drawable, connection.wmState, window->fullScreen ? 1 : 0,
+                     static_cast<long>(connection.wmStateFullScreen));
+    if (!window->fullScreen) {
+        const int width = window->width - window->frame[0] - window->frame[1];
+        const int height = window->height - window->frame[2] - window->frame[3];
+        XMoveResizeWindow(connection.display, window->drawable, window->x, window->y,
+                          static_cast<unsigned>(atLeastOne(width)),
+                          static_cast<unsigned>(atLeastOne(height)));
     }
 }
 
+// Placed again only for new decorations: a window manager that writes the same ones again as it
+// places the window makes no loop.
 void readFrame(WindowObject *window) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
+    bool changed = false;
     if (XGetWindowProperty(connection.display, window->drawable, connection.frameExtents, 0, 4,
                            False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
         type == XA_CARDINAL && format == 32 && count == 4) {
         const long *extents = reinterpret_cast<const long *>(data);
-        window->left = static_cast<int>(extents[0]);
-        window->right = static_cast<int>(extents[1]);
-        window->top = static_cast<int>(extents[2]);
-        window->bottom = static_cast<int>(extents[3]);
+        for (int side = 0; side < 4; ++side) {
+            changed = changed || window->frame[side] != extents[side];
+            window->frame[side] = static_cast<int>(extents[side]);
+        }
     }
     if (data != nullptr) {
         XFree(data);
     }
-    placeWindow(window);
+    if (changed) {
+        placeWindow(window);
+    }
 }
 
 } // namespace platform
 
 ATOM RegisterClassA(const WNDCLASSA *lpWndClass) {
     if (lpWndClass == nullptr || lpWndClass->lpfnWndProc == nullptr ||
-        lpWndClass->lpszClassName == nullptr || windowClass.registered ||
-        std::strlen(lpWndClass->lpszClassName) >= sizeof windowClass.name) {
+        lpWndClass->lpszClassName == nullptr || windowClass.registered) {
         return 0;
     }
-    windowClass.registered = true;
-    std::strcpy(windowClass.name, lpWndClass->lpszClassName);
-    windowClass.procedure = lpWndClass->lpfnWndProc;
+    windowClass = WindowClass{true, lpWndClass->lpszClassName, lpWndClass->lpfnWndProc};
     return firstClassAtom;
 }
 
@@ -327,7 +311,6 @@ HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwSty
     window->y = Y;
     window->width = nWidth;
     window->height = nHeight;
-    window->decorated = -1;
     const bool made = window->handle != nullptr && window->dc.handle != nullptr &&
                       (connection.host == platform::HostWindow::ready
                            ? adoptHostWindow(window)
@@ -415,12 +398,10 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
         return FALSE;
     }
     Window root = None, child = None;
-    int x = 0, y = 0, windowX = 0, windowY = 0;
+    int windowX = 0, windowY = 0;
     unsigned state = 0;
-    XQueryPointer(connection.display, connection.root, &root, &child, &x, &y, &windowX, &windowY,
-                  &state);
-    lpPoint->x = x;
-    lpPoint->y = y;
+    XQueryPointer(connection.display, connection.root, &root, &child, &lpPoint->x, &lpPoint->y,
+                  &windowX, &windowY, &state);
     return TRUE;
 }
 

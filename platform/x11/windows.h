@@ -35,11 +35,8 @@ struct WindowObject {
     // The outer rectangle, decorations included, as Win32 knows it; the client area is fitted
     // inside it for the decorations the window manager reports.
     int x, y, width, height;
-    int left, right, top, bottom;  // the decorations last reported
+    int frame[4];                  // the decorations last reported: left, right, top, bottom
     int clientWidth, clientHeight; // the X window's size as last reported
-    int decorated;                 // the decorations last asked for: -1 before the first ask
-    bool fullScreenAsked;          // the full-screen state last asked for
-    int placed[4];                 // the client rectangle last asked for
     DeviceContext dc;
 };
 
@@ -54,9 +51,9 @@ DeviceContext *findDc(HDC handle);
 
 // Gives the window what its state asks of the window manager: full screen or not, decorated when
 // its style has a full caption, and the client area fitted into the outer rectangle for the
-// decorations it has now. Only what changed is asked for.
+// decorations it has now.
 void placeWindow(WindowObject *window);
-// Reads the decorations the window manager reports for the window, and fits it to them.
+// Reads the decorations the window manager reports for the window, and fits it to new ones.
 void readFrame(WindowObject *window);
 
 } // namespace platform

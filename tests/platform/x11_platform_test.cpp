@@ -44,7 +44,7 @@ struct Platform : ::testing::Test {
         window = CreateWindowExA(0, "PlatformTest", "", WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0,
                                  800, 600, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
-        pumpUntil([&] { return platform::window.top > 0; }); // framed by the window manager
+        pumpUntil([&] { return platform::window.frame[2] > 0; }); // framed by the window manager
         keys.clear();
     }
     void TearDown() override { DestroyWindow(window); }
