@@ -6,7 +6,7 @@
 # and caption, the overlay's glyphs, the mode that F switches, full screen at the screen's size,
 # the ends with the desktop's mode back, and a missing display. What keys do under each layout is
 # the platform test's (under Wine it would test Wine's), what a command line without a switch does
-# the command-line fuzz target's.
+# the shell's unit test's.
 source "$(dirname "$0")/harness.sh"
 arguments "LAUNCHER [ARG...]" [ $# -gt 0 ]
 launcher=("$@")
