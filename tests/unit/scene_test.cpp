@@ -110,15 +110,20 @@ TEST_F(SceneTest, SquareFieldTakesEightyDrawsForItsTurnsAndANullOutputIsNeverClo
                               "midiOutOpen(0xffffffff, 0, 0, 0) -> 0\n");
 }
 
-TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
+// A frame clears the depth buffer, and the colour buffer unless C keeps it: then the preamble's
+// veil fades the picture 20 % towards black and leaves lighting and blending (additive) as their
+// toggles say. Each frame counts, and sends the note while sound is on and an output is open.
+TEST_F(SceneTest, FramesClearOrVeilCountAndSendTheNote) {
     startScene();
-    scene.currentEffect = [] {};
+    scene.currentEffect = [] { nimbrost::applyEffectPreamble(0, -10, -25); };
     recording::log.clear();
     scene.noteMessage = 0x00643C91u;
-    for (int clearColour : {1, 0}) {
-        // Over red at depth 0.25 the frame leaves red only when the colour buffer is kept.
+    // Over white at depth 0.25: clear colour, lighting and transparency, the colour left.
+    const std::tuple<int, int, int> cases[] = {{1, 1, 0}, {0, 1, 204}, {0, 0, 204}};
+    for (const auto &[clearColour, on, colour] : cases) {
         scene.settings.clearColorBuffer = clearColour;
-        glClearColor(1, 0, 0, 1);
+        scene.settings.lighting = scene.settings.transparency = on;
+        glClearColor(1, 1, 1, 1);
         glClearDepth(0.25);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glClearColor(0, 0, 0, 1);
@@ -126,10 +131,16 @@ TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen)
         nimbrost::drawFrame();
         float depth = 0;
         glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-        EXPECT_EQ(std::make_pair(int(readFrame()[0]), depth),
-                  std::make_pair(clearColour ? 0 : 255, 1.0f));
+        EXPECT_EQ(depth, 1.0f);
+        const std::vector<std::uint8_t> frame = readFrame();
+        for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
+            EXPECT_NEAR(frame[at], colour, 2) << clearColour << on;
+        }
+        EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND}), (std::vector<int>{on, on}));
+        EXPECT_TRUE(!on || std::make_pair(integer(GL_BLEND_SRC), integer(GL_BLEND_DST)) ==
+                               std::make_pair(GL_SRC_ALPHA, GL_ONE));
     }
-    EXPECT_EQ(scene.frameCount, 2u);
+    EXPECT_EQ(scene.frameCount, 3u);
     scene.settings.sound = 1;
     nimbrost::drawFrame();
     nimbrost::drawFrame();
@@ -138,27 +149,9 @@ TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen)
     EXPECT_EQ(recording::log, "midiOutShortMsg(0x1, 0x643c91)\nmidiOutShortMsg(0x1, 0x643c91)\n");
 }
 
-// The preamble places the camera, turns about x, then y, then z, and steps the turns after; its
-// veil fades the picture 20 % towards black and leaves lighting and blending as the toggles say.
-TEST_F(SceneTest, PreamblePlacesAndTurnsTheCameraAndVeilsThePicture) {
+// The preamble places the camera, turns about x, then y, then z, and steps the turns after.
+TEST_F(SceneTest, PreamblePlacesAndTurnsTheCamera) {
     startScene();
-    scene.settings.clearColorBuffer = 0;
-    for (int on : {0, 1}) {
-        scene.settings.lighting = scene.settings.transparency = on;
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        nimbrost::applyEffectPreamble(0, -10, -25);
-        EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND}), (std::vector<int>{on, on}));
-        EXPECT_TRUE(!on || integer(GL_BLEND_DST) == GL_ONE); // additive again
-        const std::vector<std::uint8_t> frame = readFrame();
-        for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
-            EXPECT_NEAR(frame[at], 204, 2) << on; // white faded 20 % towards black
-        }
-    }
-    glClearColor(0, 0, 0, 1);
-    scene.settings.clearColorBuffer = 1;
-
     glLoadIdentity();
     nimbrost::applyEffectPreamble(0, -10, -25);
     std::vector<double> m = matrix(GL_MODELVIEW_MATRIX);
