@@ -127,8 +127,10 @@ TEST_F(SceneTest, FramesClearOrVeilCountAndSendTheNote) {
             EXPECT_NEAR(frame[at], colour, 2) << clearColour << on;
         }
         EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND}), (std::vector<int>{on, on}));
-        EXPECT_TRUE(!on || std::make_pair(integer(GL_BLEND_SRC), integer(GL_BLEND_DST)) ==
-                               std::make_pair(GL_SRC_ALPHA, GL_ONE));
+        GLint blend[2] = {};
+        glGetIntegerv(GL_BLEND_SRC, &blend[0]);
+        glGetIntegerv(GL_BLEND_DST, &blend[1]);
+        EXPECT_TRUE(!on || (blend[0] == GL_SRC_ALPHA && blend[1] == GL_ONE)) << blend[1];
     }
     EXPECT_EQ(scene.frameCount, 3u);
     scene.settings.sound = 1;
