@@ -102,7 +102,8 @@ TEST_F(SceneTest, SquareFieldTakesEightyDrawsForItsTurnsAndANullOutputIsNeverClo
 
 // A frame clears the depth buffer, and the colour buffer unless C keeps it: then the preamble's
 // veil fades the picture 20 % towards black and leaves lighting and blending (additive) as their
-// toggles say. Each frame counts, and sends the note while sound is on and an output is open.
+// toggles say. Each frame counts, and sends the note while sound is on and an output is open. An
+// overlay before each frame leaves the projection, the enables and blending as it found them.
 TEST_F(SceneTest, FramesClearOrVeilCountAndSendTheNote) {
     startScene();
     scene.currentEffect = [] { nimbrost::applyEffectPreamble(0, -10, -25); };
@@ -113,6 +114,7 @@ TEST_F(SceneTest, FramesClearOrVeilCountAndSendTheNote) {
     for (const auto &[clearColour, on, colour] : cases) {
         scene.settings.clearColorBuffer = clearColour;
         scene.settings.lighting = scene.settings.transparency = on;
+        nimbrost::drawOverlay(30.0);
         glClearColor(1, 1, 1, 1);
         glClearDepth(0.25);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
