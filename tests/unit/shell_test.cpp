@@ -1,5 +1,3 @@
-#include <cmath>
-
 #include "shell/shell.h"
 #include "tests/support/gl_test.h"
 #include "tests/support/recording_platform.h"
@@ -116,15 +114,4 @@ TEST_F(GlTest, WinMainRunsInAWindowOrFullScreenWithTheCursorHidden) {
                   std::make_pair(windowed, cursorCount))
             << tail;
     }
-}
-
-TEST(FrameRate, IsTheAverageSinceTheResetAcrossTheTickWrap) {
-    recording::clear();
-    scene = nimbrost::SceneState();
-    scene.frameCount = 50;
-    scene.startTick = 0xFFFFFF00u;
-    recording::given.tickCount = 0x64;
-    EXPECT_DOUBLE_EQ(nimbrost::averageFrameRate(), 50.0 / 0.356);
-    recording::given.tickCount = 0xFFFFFF00u;
-    EXPECT_EQ(nimbrost::averageFrameRate(), INFINITY);
 }
