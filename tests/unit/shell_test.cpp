@@ -30,6 +30,7 @@ TEST_F(WindowProcTest, EachToggleKeyAndItsSecondCodeFlipOneFlag) {
         {'T', VK_F5, &Settings::transparency}};
     // clang-format on
     scene.settings.squareBorders = 7; // any non-zero value is on
+    recording::given.midiAvailable = false;
     for (const auto &[first, second, flag] : toggles) {
         for (WPARAM code : {first, second}) {
             SCOPED_TRACE(code);
@@ -43,9 +44,9 @@ TEST_F(WindowProcTest, EachToggleKeyAndItsSecondCodeFlipOneFlag) {
                       (std::vector<int>{now.lighting, now.transparency, 1 - now.transparency}));
         }
     }
-    // S reopens the output either way.
-    EXPECT_EQ(recording::log, "midiOutClose(0x1)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> 0x2\n"
-                              "midiOutClose(0x2)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> 0x3\n");
+    // S reopens the output either way; with no device, the null handle is never closed.
+    EXPECT_EQ(recording::log, "midiOutClose(0x1)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> 0\n"
+                              "midiOutOpen(0xffffffff, 0, 0, 0) -> 0\n");
 }
 
 // A digit chooses its effect with a reset; R and its second code turn the camera back; keys act
