@@ -15,13 +15,13 @@ static std::string overlayText() {
 using OverlayTest = GlTest;
 
 TEST_F(OverlayTest, TextsOfTheHelpTheInfoAndTheEffects) {
+    // 50 frames in the 356 ms since the reset, the tick count having wrapped.
+    recording::given.tickCount = 0xFFFFFF00u;
     scene.settings.windowed = 1;
     startScene();
-    scene.camera.rotX = 3600.5;
-    // 50 frames in the 356 ms since the reset, the tick count having wrapped.
     scene.frameCount = 50;
-    scene.startTick = 0xFFFFFF00u;
     recording::given.tickCount = 0x64;
+    scene.camera.rotX = 3600.5;
     const std::string rule = "------------------------------\n";
     EXPECT_EQ(overlayText(),
               "Help:\n" + rule +
