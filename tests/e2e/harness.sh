@@ -38,7 +38,16 @@ within() { # within SECONDS COMMAND...: retried every 50 ms until it succeeds
         sleep 0.05
     done
 }
-one_line() { [ "$(wc -l <"$1")" = 1 ] && grep -qF -e "$2" "$1"; } # one_line FILE TEXT
+# Runs COMMAND... to its end (30 s at most): its status in $status, what it said in $out. True
+# where it ends with CODE having said one line that holds TEXT, or nothing where TEXT is empty.
+ends_with() { # ends_with CODE TEXT COMMAND...
+    out=$work/out.$((++runs))
+    timeout 30 "${@:3}" >"$out" 2>&1
+    status=$?
+    [ "$status" = "$1" ] || { say "    it ended with $status" && return 1; }
+    [ -n "$2" ] || { [ ! -s "$out" ]; return; }
+    [ "$(wc -l <"$out")" = 1 ] && grep -qF -e "$2" "$out"
+}
 
 # Starts the X server COMMAND... on a free display: its process in $server, the display's name in
 # $private once it accepts clients.
