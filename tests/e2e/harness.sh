@@ -22,7 +22,7 @@ arguments() { # arguments USAGE TEST...
 expect() { # expect DESCRIPTION COMMAND...: fails as COMMAND does
     if "${@:2}"; then say "  ok: $1" && return; fi
     say "  FAIL: $1"
-    [ -s "$out" ] && sed 's/^/    the program said: /' "$out" | head -n 5
+    [ -s "$out" ] && sed 's/^/    the program said: /' "$out" | head -n 20
     failures=$((failures + 1))
     return 1
 }
@@ -83,12 +83,10 @@ wait_exit() {
     [ "$p" = "$pid" ] && pid=
     within 5 not search_window
 }
-# wait_exit, with code 0; otherwise it shows what the program said.
+# wait_exit, with code 0; a failed check then shows what that run said.
 ends_well() {
-    local said=${outs[${2:-$pid}]}
-    wait_exit "$@" && [ "$status" = 0 ] && return
-    sed 's/^/    | /' "$said" | head -n 40
-    return 1
+    out=${outs[${2:-$pid}]}
+    wait_exit "$@" && [ "$status" = 0 ]
 }
 
 # The program's window into $window. An X error ends xdotool while the window manager reparents
