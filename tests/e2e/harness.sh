@@ -22,7 +22,7 @@ arguments() { # arguments USAGE TEST...
 expect() { # expect DESCRIPTION COMMAND...: fails as COMMAND does
     if "${@:2}"; then say "  ok: $1" && return; fi
     say "  FAIL: $1"
-    [ -s "$out" ] && sed 's/^/    the program said: /' "$out" | head -n 5
+    [ -s "$out" ] && sed 's/^/    the program said: /' "$out" | head -n 20
     failures=$((failures + 1))
     return 1
 }
@@ -38,7 +38,16 @@ within() { # within SECONDS COMMAND...: retried every 50 ms until it succeeds
         sleep 0.05
     done
 }
-one_line() { [ "$(wc -l <"$1")" = 1 ] && grep -qF -e "$2" "$1"; } # one_line FILE TEXT
+# Runs COMMAND... to its end (30 s at most): its status in $status, what it said in $out. True
+# where it ends with CODE having said one line that holds TEXT, or nothing where TEXT is empty.
+ends_with() { # ends_with CODE TEXT COMMAND...
+    out=$work/out.$((++runs))
+    timeout 30 "${@:3}" >"$out" 2>&1
+    status=$?
+    [ "$status" = "$1" ] || { say "    it ended with $status" && return 1; }
+    [ -n "$2" ] || { [ ! -s "$out" ]; return; }
+    [ "$(wc -l <"$out")" = 1 ] && grep -qF -e "$2" "$out"
+}
 
 # Starts the X server COMMAND... on a free display: its process in $server, the display's name in
 # $private once it accepts clients.
@@ -74,12 +83,10 @@ wait_exit() {
     [ "$p" = "$pid" ] && pid=
     within 5 not search_window
 }
-# wait_exit, with code 0; otherwise it shows what the program said.
+# wait_exit, with code 0; a failed check then shows what that run said.
 ends_well() {
-    local said=${outs[${2:-$pid}]}
-    wait_exit "$@" && [ "$status" = 0 ] && return
-    sed 's/^/    | /' "$said" | head -n 40
-    return 1
+    out=${outs[${2:-$pid}]}
+    wait_exit "$@" && [ "$status" = 0 ]
 }
 
 # The program's window into $window. An X error ends xdotool while the window manager reparents

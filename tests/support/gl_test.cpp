@@ -31,12 +31,6 @@ std::vector<double> GlTest::matrix(GLenum which) {
     return m;
 }
 
-GLint GlTest::integer(GLenum which) {
-    GLint value = 0;
-    glGetIntegerv(which, &value);
-    return value;
-}
-
 std::vector<int> GlTest::enabled(std::initializer_list<GLenum> capabilities) {
     std::vector<int> found;
     for (GLenum capability : capabilities) {

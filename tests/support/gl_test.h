@@ -39,7 +39,6 @@ class GlTest : public ::testing::Test {
     // The current frame, top row first, RGBA.
     std::vector<std::uint8_t> readFrame();
     std::vector<double> matrix(GLenum which);
-    GLint integer(GLenum which);
     // 1 for each capability that is enabled, 0 for each that is not.
     std::vector<int> enabled(std::initializer_list<GLenum> capabilities);
     // Starts the scene at 800 x 600 as the program does (first row current, then the scene

@@ -41,15 +41,9 @@ using namespace recording;
 // A handle that is not null, for what the program only passes back.
 #define MADE(Handle) reinterpret_cast<Handle>(std::uintptr_t{1})
 
-// A platform function that evaluates and returns `result`; a LOGGED one first logs its call with
-// printf's `format` and the arguments that follow.
+// A platform function that evaluates and returns `result`.
 #define STUB(Type, Name, Parameters, result)                                                       \
     Type Name Parameters {                                                                         \
-        return result;                                                                             \
-    }
-#define LOGGED(Type, Name, Parameters, result, format, ...)                                        \
-    Type Name Parameters {                                                                         \
-        NOTE(#Name "(" format ")", __VA_ARGS__);                                                   \
         return result;                                                                             \
     }
 
@@ -59,12 +53,16 @@ MMRESULT midiOutOpen(LPHMIDIOUT out, UINT device, DWORD_PTR callback, DWORD_PTR 
     NOTE("midiOutOpen(0x%x, %zu, %zu, %u) -> %#zx", device, callback, data, flags, handle);
     return given.midiAvailable ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
 }
-LOGGED(MMRESULT, midiOutShortMsg, (HMIDIOUT out, DWORD message), MMSYSERR_NOERROR, "%p, 0x%x",
-       static_cast<void *>(out), message)
-LOGGED(MMRESULT, midiOutClose, (HMIDIOUT out), MMSYSERR_NOERROR, "%p", static_cast<void *>(out))
-LOGGED(LRESULT, DefWindowProcA, (HWND window, UINT message, WPARAM w, LPARAM l), 0,
-       "%p, %u, %zu, %ld", static_cast<void *>(window), message, w, l)
-LOGGED(void, PostQuitMessage, (int code), void(), "%d", code)
+MMRESULT midiOutShortMsg(HMIDIOUT out, DWORD message) {
+    NOTE("midiOutShortMsg(%p, 0x%x)", static_cast<void *>(out), message);
+    return MMSYSERR_NOERROR;
+}
+MMRESULT midiOutClose(HMIDIOUT out) {
+    NOTE("midiOutClose(%p)", static_cast<void *>(out));
+    return MMSYSERR_NOERROR;
+}
+STUB(LRESULT, DefWindowProcA, (HWND, UINT, WPARAM, LPARAM), 0)
+STUB(void, PostQuitMessage, (int), void())
 STUB(DWORD, GetTickCount, (void), given.tickCount)
 
 // WM_QUIT once a frame was presented: a run ends after its first frame.

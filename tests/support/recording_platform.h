@@ -1,11 +1,10 @@
 // A recording stand-in for the platform calls, linked into the unit tests and the window-messages
-// fuzz target in place of platform/x11. The MIDI calls, the quit message and the window
-// procedure's default are logged, one line each, "Name(arguments) -> result", in order; handles
-// and numbers beyond 0xFFFF in hex. The other calls return what `given` says or succeed; ShowCursor
-// counts. wglMakeCurrent makes the test's own
-// OpenGL context current or releases it, as the program's own would be: GL calls made while the
-// program holds no current context do nothing. PeekMessageA finds WM_QUIT once a frame was
-// presented.
+// fuzz target in place of platform/x11. The MIDI calls are logged, one line each,
+// "Name(arguments)" and for an open " -> handle", in order; handles and numbers beyond 0xFFFF in
+// hex. The other calls return what `given` says or succeed; ShowCursor counts. wglMakeCurrent
+// makes the test's own OpenGL context current or releases it, as the program's own would be: GL
+// calls made while the program holds no current context do nothing. PeekMessageA finds WM_QUIT
+// once a frame was presented.
 #pragma once
 
 #include <string>

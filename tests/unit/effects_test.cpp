@@ -19,7 +19,6 @@ TEST_F(EffectTest, EveryRowDrawsAVisibleFrame) {
         }
         EXPECT_TRUE(lit > 1000 && lit < 800 * 600 / 2) << row << ": " << lit;
     }
-    EXPECT_EQ(nimbrost::effectRegistry[8].draw, nullptr);
 }
 
 // Square roots takes its clocks from the generator's draws 81 to 86 on the program's first frame
@@ -27,15 +26,11 @@ TEST_F(EffectTest, EveryRowDrawsAVisibleFrame) {
 // mosaic seed the generator from the calendar on their first frame.
 TEST_F(EffectTest, FirstFramesStartTheClocksFromTheGeneratorOrTheCalendarOnce) {
     startScene(0, 1);
-    double SceneState::*const rootsClocks[] = {
-        &SceneState::rootsSpinClockX,     &SceneState::rootsSpinClockY,
-        &SceneState::rootsSpinClockZ,     &SceneState::rootsRadiusClock,
-        &SceneState::rootsElevationClock, &SceneState::rootsAzimuthClock};
-    const double afterOneFrame[] = {0.6030478225043484, 0.3892351451155121, 0.7390077822199159,
-                                    0.6489663380840436, 0.612405163731799,  0.4013391521958068};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(scene.*rootsClocks[i], afterOneFrame[i]) << i;
-    }
+    EXPECT_EQ((std::vector<double>{scene.rootsSpinClockX, scene.rootsSpinClockY,
+                                   scene.rootsSpinClockZ, scene.rootsRadiusClock,
+                                   scene.rootsElevationClock, scene.rootsAzimuthClock}),
+              (std::vector<double>{0.6030478225043484, 0.3892351451155121, 0.7390077822199159,
+                                   0.6489663380840436, 0.612405163731799, 0.4013391521958068}));
     nimbrost::resetScene();
     const std::uint32_t afterReset = scene.randomState;
     nimbrost::drawFrame();
@@ -56,8 +51,8 @@ TEST_F(EffectTest, FirstFramesStartTheClocksFromTheGeneratorOrTheCalendarOnce) {
 
 // Registry rows 4 to 7 place the squares on polar points: each with its shape clock and colour
 // clock, the distances a point may have from the origin, and its note after one frame from a
-// fresh scene. Rows 5 and 7 run with personality, which moves square i by 0.2 i on each axis
-// after its note is taken.
+// fresh scene (80 additions, each truncated toward zero, wrapping below 0 and above 2^32). Rows 5
+// and 7 run with personality, which moves square i by 0.2 i on each axis after its note is taken.
 TEST_F(EffectTest, PolarEffectsClocksNotesAndReach) {
     using Clock = double SceneState::*;
     const std::tuple<Clock, Clock, double, double, std::uint32_t> polarRows[] = {

@@ -1,3 +1,4 @@
+#include "shell/shell.h"
 #include "tests/support/gl_test.h"
 #include "tests/support/recording_platform.h"
 
@@ -34,23 +35,13 @@ TEST(Oscillators, KnownValues) {
     EXPECT_TRUE(huge >= 0.0 && huge <= 1.0);
 }
 
-TEST(Random, SequenceSeedAndTheNoteAdditionsThatTruncateTowardZeroAndWrap) {
+TEST(Random, SequenceAndSeed) {
     nimbrost::scene = nimbrost::SceneState();
     for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464}) {
         EXPECT_EQ(nimbrost::rand(), value);
     }
     nimbrost::srand(0xFFFFFFFFu);
     EXPECT_EQ(nimbrost::rand(), 35);
-    // clang-format off
-    const std::tuple<std::uint32_t, double, std::uint32_t> cases[] = {
-        {0, -0.7, 0}, {0, -2.7, 0xFFFFFFFEu}, {0xFFFFFFFEu, 33.9, 31}, {0xFFFFFFF0u, 20.5, 4},
-        {0x80000000u, -1.0, 0x7FFFFFFFu}};
-    // clang-format on
-    for (const auto &[before, added, after] : cases) {
-        scene.noteMessage = before;
-        nimbrost::addToNoteMessage(added);
-        EXPECT_EQ(scene.noteMessage, after) << before << " + " << added;
-    }
 }
 
 using SceneTest = GlTest;
@@ -72,14 +63,13 @@ TEST_F(SceneTest, ResetSetsTheOpenGlStateAndPlacesTheLightsThroughTheCameraFromB
               (std::vector<int>{1, 1, 1, 1, 1, 1}));
 
     scene.camera = {10.0, 0.0, -10.0, 45.0, 90.0, 5.0};
-    recording::given.tickCount = 0xFFFFFFF0u;
     nimbrost::resetScene();
-    // The camera's and the frame count's return home are the digit keys' test's.
+    // The camera's and the frame count's return home are the digit keys' test's; the tick count it
+    // records, the overlay's test's.
     EXPECT_EQ(light(GL_LIGHT0), (std::vector<double>{23, 0, -35, 1})); // through (-2, -25, -60)
-    EXPECT_EQ(scene.startTick, 0xFFFFFFF0u);
 }
 
-TEST_F(SceneTest, SquareFieldTakesEightyDrawsForItsTurnsAndANullOutputIsNeverClosed) {
+TEST_F(SceneTest, SquareFieldTakesEightyDrawsForItsTurns) {
     std::vector<double> turns; // the generator's next 161 values, scaled to 0..1
     for (int i = 0; i < 161; ++i) {
         turns.push_back(nimbrost::rand() * nimbrost::randomScale);
@@ -99,26 +89,24 @@ TEST_F(SceneTest, SquareFieldTakesEightyDrawsForItsTurnsAndANullOutputIsNeverClo
     nimbrost::resetScene();
     EXPECT_EQ(scene.squareField[79].rotX, turns[159]);
     EXPECT_EQ(nimbrost::rand() * nimbrost::randomScale, turns[160]);
-
-    // A reset closes the output it opened before, but never a null handle (that it reopens the
-    // output is the window procedure test's).
-    recording::log.clear();
-    recording::given.midiAvailable = false;
-    nimbrost::resetScene();
-    nimbrost::resetScene();
-    EXPECT_EQ(recording::log, "midiOutClose(0x2)\nmidiOutOpen(0xffffffff, 0, 0, 0) -> 0\n"
-                              "midiOutOpen(0xffffffff, 0, 0, 0) -> 0\n");
 }
 
-TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen) {
+// A frame clears the depth buffer, and the colour buffer unless C keeps it: then the preamble's
+// veil fades the picture 20 % towards black and leaves lighting and blending (additive) as their
+// toggles say. Each frame counts, and sends the note while sound is on and an output is open. An
+// overlay before each frame leaves the projection, the enables and blending as it found them.
+TEST_F(SceneTest, FramesClearOrVeilCountAndSendTheNote) {
     startScene();
-    scene.currentEffect = [] {};
+    scene.currentEffect = [] { nimbrost::applyEffectPreamble(0, -10, -25); };
     recording::log.clear();
     scene.noteMessage = 0x00643C91u;
-    for (int clearColour : {1, 0}) {
-        // Over red at depth 0.25 the frame leaves red only when the colour buffer is kept.
+    // Over white at depth 0.25: clear colour, lighting and transparency, the colour left.
+    const std::tuple<int, int, int> cases[] = {{1, 1, 0}, {0, 1, 204}, {0, 0, 204}};
+    for (const auto &[clearColour, on, colour] : cases) {
         scene.settings.clearColorBuffer = clearColour;
-        glClearColor(1, 0, 0, 1);
+        scene.settings.lighting = scene.settings.transparency = on;
+        nimbrost::drawOverlay(30.0);
+        glClearColor(1, 1, 1, 1);
         glClearDepth(0.25);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glClearColor(0, 0, 0, 1);
@@ -126,10 +114,18 @@ TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen)
         nimbrost::drawFrame();
         float depth = 0;
         glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-        EXPECT_EQ(std::make_pair(int(readFrame()[0]), depth),
-                  std::make_pair(clearColour ? 0 : 255, 1.0f));
+        EXPECT_EQ(depth, 1.0f);
+        const std::vector<std::uint8_t> frame = readFrame();
+        for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
+            EXPECT_NEAR(frame[at], colour, 2) << clearColour << on;
+        }
+        EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND}), (std::vector<int>{on, on}));
+        GLint blend[2] = {};
+        glGetIntegerv(GL_BLEND_SRC, &blend[0]);
+        glGetIntegerv(GL_BLEND_DST, &blend[1]);
+        EXPECT_TRUE(!on || (blend[0] == GL_SRC_ALPHA && blend[1] == GL_ONE)) << blend[1];
     }
-    EXPECT_EQ(scene.frameCount, 2u);
+    EXPECT_EQ(scene.frameCount, 3u);
     scene.settings.sound = 1;
     nimbrost::drawFrame();
     nimbrost::drawFrame();
@@ -138,27 +134,9 @@ TEST_F(SceneTest, FramesClearCountAndSendTheNoteWhileSoundIsOnAndAnOutputIsOpen)
     EXPECT_EQ(recording::log, "midiOutShortMsg(0x1, 0x643c91)\nmidiOutShortMsg(0x1, 0x643c91)\n");
 }
 
-// The preamble places the camera, turns about x, then y, then z, and steps the turns after; its
-// veil fades the picture 20 % towards black and leaves lighting and blending as the toggles say.
-TEST_F(SceneTest, PreamblePlacesAndTurnsTheCameraAndVeilsThePicture) {
+// The preamble places the camera, turns about x, then y, then z, and steps the turns after.
+TEST_F(SceneTest, PreamblePlacesAndTurnsTheCamera) {
     startScene();
-    scene.settings.clearColorBuffer = 0;
-    for (int on : {0, 1}) {
-        scene.settings.lighting = scene.settings.transparency = on;
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        nimbrost::applyEffectPreamble(0, -10, -25);
-        EXPECT_EQ(enabled({GL_LIGHTING, GL_BLEND}), (std::vector<int>{on, on}));
-        EXPECT_TRUE(!on || integer(GL_BLEND_DST) == GL_ONE); // additive again
-        const std::vector<std::uint8_t> frame = readFrame();
-        for (std::size_t at : {std::size_t{0}, frame.size() / 2, frame.size() - 4}) {
-            EXPECT_NEAR(frame[at], 204, 2) << on; // white faded 20 % towards black
-        }
-    }
-    glClearColor(0, 0, 0, 1);
-    scene.settings.clearColorBuffer = 1;
-
     glLoadIdentity();
     nimbrost::applyEffectPreamble(0, -10, -25);
     std::vector<double> m = matrix(GL_MODELVIEW_MATRIX);
@@ -176,4 +154,45 @@ TEST_F(SceneTest, PreamblePlacesAndTurnsTheCameraAndVeilsThePicture) {
     scene.camera.rotX = 359.95;
     nimbrost::applyEffectPreamble(0, 0, 0);
     EXPECT_GT(scene.camera.rotX, 360.0); // never wrapped
+}
+
+// Draws the overlay with the average frame rate, as the program does, and returns its lines of
+// text, each ended by a newline.
+static std::string overlayText() {
+    drawnText.clear();
+    nimbrost::drawOverlay(nimbrost::averageFrameRate());
+    return drawnText;
+}
+
+TEST_F(SceneTest, OverlayTextsOfTheHelpTheInfoAndTheEffects) {
+    // 50 frames in the 356 ms since the reset, the tick count having wrapped.
+    recording::given.tickCount = 0xFFFFFF00u;
+    scene.settings.windowed = 1;
+    startScene();
+    scene.frameCount = 50;
+    recording::given.tickCount = 0x64;
+    scene.camera.rotX = 3600.5;
+    const std::string rule = "------------------------------\n";
+    EXPECT_EQ(overlayText(),
+              "Help:\n" + rule +
+                  "F1 - show help screen\nESC - exit\nF - fullscreen (off)\nL - lighting (on)\n"
+                  "T - transparency (on)\nC - clear color buffer (on)\n"
+                  "P - square personality (off)\nB - square borders (off)\n"
+                  "M - rotate camera (off)\nR - reset camera\nS - sound (off)\nInfo:\n" +
+                  rule + "FPS: 140.45\npos: -2.50,-2.50,-30.00\nrot: 3600.50,0.00,0.00\n" +
+                  "Screensavers:\n" + rule +
+                  "1 - Square roots\n2 - Dancing polaroids\n3 - Wishing well\n"
+                  "4 - Bipolar attractors *+\n5 - Polar flowers *+\n6 - Turbulence bubble *+\n"
+                  "7 - Oscilloscope *+\n8 - Broken mosaic\n* - has square personality\n"
+                  "+ - has sound\n");
+    // Full screen, lighting off, any non-zero value on; no time since the reset; a line too long
+    // for the buffer is cut.
+    scene.settings = {1, 0, 7, 0, 0, 0, 0, 0, 1};
+    recording::given.tickCount = scene.startTick;
+    scene.camera.posX = 1e300;
+    const std::string flipped = overlayText();
+    EXPECT_NE(flipped.find("F - fullscreen (on)\nL - lighting (off)\nT - transparency (on)\n"),
+              std::string::npos);
+    const std::size_t pos = flipped.find("\nFPS: inf\npos: 1") + 10;
+    EXPECT_EQ(flipped.find('\n', pos) - pos, 255u);
 }
