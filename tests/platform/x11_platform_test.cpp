@@ -146,7 +146,7 @@ TEST_F(Platform, KeysFollowTheLayoutNumLockAltAndTheFocus) {
 // window beyond what the queue holds: each message carries the buttons and Ctrl of its own moment
 // and its client point, the wheel's its screen point; outside the client area nothing comes, as
 // the program never captures the mouse. A close signal that comes while the queue is full waits
-// for room.
+// for room. GetCursorPos reads the pointer's place on the screen.
 TEST_F(Platform, PointerMessagesCarryTheirMomentAndAFullQueueKeepsTheCloseSignal) {
     Display *display = platform::connection.display;
     const auto send = [&](int type, unsigned state, unsigned button, int x) {
@@ -186,6 +186,10 @@ TEST_F(Platform, PointerMessagesCarryTheirMomentAndAFullQueueKeepsTheCloseSignal
     }
     EXPECT_EQ(messages, expected);
     EXPECT_EQ(std::make_pair(closes, int{platform::closeRequested}), std::make_pair(1, 0));
+    XWarpPointer(display, None, platform::connection.root, 0, 0, 0, 0, 321, 234);
+    POINT pointer = {};
+    EXPECT_TRUE(GetCursorPos(&pointer));
+    EXPECT_EQ(std::make_pair(pointer.x, pointer.y), std::make_pair(LONG{321}, LONG{234}));
 }
 
 // Xvfb offers one mode, its own 1280 x 1024 at 32 bits, which the end-to-end tests see taken for
