@@ -50,13 +50,15 @@ ends_with() { # ends_with CODE TEXT COMMAND...
 }
 
 # Starts the X server COMMAND... on a free display: its process in $server, the display's name in
-# $private once it accepts clients.
+# $private once a client has been served there. A server that takes the display number of one
+# just ended can refuse or drop the first connections for a moment after it names the display.
 x_server() {
     exec {fd}>"$work/display"
     "$@" -displayfd "$fd" -nolisten tcp >"$work/server.out" 2>&1 &
     server=$!
     exec {fd}>&-
-    within 10 test -s "$work/display" && private=:$(head -n1 "$work/display")
+    within 10 test -s "$work/display" && private=:$(head -n1 "$work/display") &&
+        within 10 xdpyinfo -display "$private" >/dev/null 2>&1
 }
 
 # Starts the program with ARGS: its process in $pid, what it says in $out (and ${outs[pid]}).
