@@ -1,6 +1,5 @@
 #include "tests/support/gl_test.h"
 
-#include "platform/headless/gl_context.h"
 #include "tests/support/recording_platform.h"
 
 using nimbrost::scene;
@@ -17,12 +16,6 @@ void GlTest::TearDown() {
     recording::useTestContext(true);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glPopAttrib();
-}
-
-std::vector<std::uint8_t> GlTest::readFrame() {
-    std::vector<std::uint8_t> rgba;
-    headless::readPixels(rgba);
-    return rgba;
 }
 
 std::vector<double> GlTest::matrix(GLenum which) {

@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/headless/gl_context.h"
 #include "scene/scene.h"
 
 // Text drawn by glCallLists (of characters, as the overlay draws), each call's ended by a newline.
@@ -36,8 +37,6 @@ class GlTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // The current frame, top row first, RGBA.
-    std::vector<std::uint8_t> readFrame();
     std::vector<double> matrix(GLenum which);
     // 1 for each capability that is enabled, 0 for each that is not.
     std::vector<int> enabled(std::initializer_list<GLenum> capabilities);
