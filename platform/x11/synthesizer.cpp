@@ -103,13 +103,14 @@ bool openDevice() {
     }
     // Without a watcher the device would stay open for good: the program goes on silent.
     // The watcher waits for deviceLock, which the caller holds, before it looks at the device.
-    pthread_t watcher;
-    if (!synthesizer.watching && pthread_create(&watcher, nullptr, watchSilence, nullptr) != 0) {
-        closeDevice();
-        std::fputs("nimbrost: no thread can start to watch the sound; no sound plays\n", stderr);
-        return false;
-    }
     if (!synthesizer.watching) {
+        pthread_t watcher;
+        if (pthread_create(&watcher, nullptr, watchSilence, nullptr) != 0) {
+            closeDevice();
+            std::fputs("nimbrost: no thread can start to watch the sound; no sound plays\n",
+                       stderr);
+            return false;
+        }
         pthread_detach(watcher);
         synthesizer.watching = true;
     }
